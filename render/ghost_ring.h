@@ -1,0 +1,30 @@
+// The ghosting ring: four frame textures on one framebuffer object. The metaball pass draws
+// into the texture of the next role; the blend shows 0.08, 0.12, 0.20 and 0.6 of the four.
+#pragma once
+
+#include <GL/glew.h>
+
+extern GLuint ringTextures[4];            // slots 0 to 3; 0 while no ring exists
+extern const GLenum ringAttachments[4];   // colour attachment of each slot, fixed
+extern GLuint ringFramebuffer;            // 0 while no ring exists
+
+// Builds the ring: textures sized from clientRect, framebuffer, check, two priming passes.
+void createGhostRing();
+
+// Creates one ring texture into name; always true.
+bool createRingTexture(GLuint& name);
+
+// Draws into the ring: the metaball program current, draw buffer of the next role.
+void beginGhostFrame();
+
+// Draws to the window: back buffer cleared, ghost program current with the four frames bound.
+void compositeGhostFrames();
+
+// Reports an incomplete framebuffer in a message box.
+void checkFramebufferStatus();
+
+// True when the GL offers framebuffer objects, so that the ring can be built.
+bool framebufferObjectsAvailable();
+
+// True while a built ring drives the frame (ghosting on and the ring built).
+bool ghostRingActive();

@@ -1,0 +1,23 @@
+// The scene: both shader programs, the ghosting ring, the balls and the constant uniforms
+// of the metaball program, built at window creation and released at its destruction.
+#pragma once
+
+#include <string>
+
+class zunoShader;
+
+extern zunoShader* metaballShader;  // null before initScene and after releaseScene
+extern zunoShader* ghostShader;     // null before initScene and after releaseScene
+extern float blobExponent;          // 3.01 - 3 * log301(blobbiness + 1)
+
+// Builds programs, ring (with ghosting on), balls and uniforms. May raise a shader error.
+void initScene();
+
+// Destroys both programs and deletes the ring's textures and framebuffer.
+void releaseScene();
+
+// Uploads falloff, blobHeight and THRESHOLD to the metaball program.
+void uploadBlobUniforms();
+
+// Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent.
+std::string loadShaderResource(const char* name);

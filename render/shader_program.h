@@ -1,0 +1,40 @@
+// zunoShader: one linked GLSL program of one vertex and one fragment shader, with
+// named-uniform setters. Construction compiles and links, and raises on failure.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <string>
+
+class zunoShader {
+ public:
+  // Compiles and links; an empty text selects the built-in default for that stage.
+  // Raises std::runtime_error "Shader compilation error" or "Shader Program link error".
+  zunoShader(std::string vertexText, std::string fragmentText);
+  virtual ~zunoShader();
+
+  virtual void enable(bool flag);
+  virtual void setUniform1f(std::string name, float x);
+  virtual void setUniform1i(std::string name, GLint x);
+  virtual void setUniform2f(std::string name, float x, float y);
+  virtual void setUniform2i(std::string name, GLint x, GLint y);
+  virtual void setUniform3f(std::string name, float x, float y, float z);
+  virtual void setUniform3i(std::string name, GLint x, GLint y, GLint z);
+  virtual void setUniform4f(std::string name, float x, float y, float z, float w);
+  virtual void setUniform4i(std::string name, GLint x, GLint y, GLint z, GLint w);
+  virtual std::string readSourceFile(std::string fileName);
+  virtual void compileAndLink();
+
+  bool enabled;           // last flag given to enable
+  GLuint vertexShader;    // flagged for deletion once attached
+  GLuint fragmentShader;  // flagged for deletion once attached
+  GLuint program;         // 0 until compileAndLink creates it
+
+  zunoShader(const zunoShader&) = delete;
+  zunoShader& operator=(const zunoShader&) = delete;
+};
+
+// Load a float array / vec3 array uniform into the current program, looked up by name in
+// metaballShader's program. The caller makes metaballShader current first.
+void setMetaballUniform1fv(std::string name, GLint count, const GLfloat* values);
+void setMetaballUniform3fv(std::string name, GLint count, const GLfloat* values);

@@ -1,0 +1,26 @@
+// Frame clock arithmetic, all in single precision with every intermediate rounded to float.
+#include "scene/frame_clock.h"
+
+ClientRect clientRect{};
+uint32_t lastTickTime = 0;
+float stepRemainder = 0.0f;
+
+bool takeTickReading(uint32_t now, float& elapsed) {
+  if (lastTickTime == 0) {
+    lastTickTime = now;
+    return false;
+  }
+  const uint32_t milliseconds = now - lastTickTime;  // unsigned: wraps with the clock
+  elapsed = static_cast<float>(milliseconds) * timeScale;
+  lastTickTime = now;
+  return true;
+}
+
+float runFixedSteps(float remainder, float elapsed, void (*step)(float)) {
+  float acc = remainder + elapsed;
+  while (acc > simulationStep) {
+    step(simulationStep);
+    acc = acc - simulationStep;
+  }
+  return acc;
+}

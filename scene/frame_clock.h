@@ -1,0 +1,32 @@
+// The frame clock: the saver window's client rectangle and the arithmetic that turns
+// measured milliseconds into fixed simulation steps. Portable: the timer and the
+// millisecond reading live in saver_proc.cpp.
+#pragma once
+
+#include <cstdint>
+
+// A client rectangle in pixels (left and top are 0, so right is the width, bottom the height).
+struct ClientRect {
+  int32_t left, top, right, bottom;
+};
+
+// The saver window's client rectangle, read once at window creation; it sizes the
+// viewport, the projection, the ring textures, the ball area and the edge forces.
+extern ClientRect clientRect;
+
+extern uint32_t lastTickTime;  // millisecond reading of the previous tick; 0 = none yet
+extern float stepRemainder;    // simulated time accumulated but not yet stepped
+
+constexpr unsigned frameTimerId = 5001;
+constexpr unsigned frameTimerPeriodMs = 10;
+constexpr float timeScale = 0.0005f;      // simulated units per millisecond
+constexpr float simulationStep = 0.01f;   // the fixed step of the ball simulation
+
+// Takes the millisecond reading of a tick. The first reading only records the time and
+// returns false; later ones set elapsed to the simulated time since the previous tick
+// (the difference taken modulo 2^32, so a clock wrap still gives the true interval).
+bool takeTickReading(uint32_t now, float& elapsed);
+
+// Adds elapsed to remainder and calls step(simulationStep) while more than one step is
+// pending (exactly one step's worth is carried, not stepped). Returns the new remainder.
+float runFixedSteps(float remainder, float elapsed, void (*step)(float));

@@ -1,0 +1,38 @@
+// The process-wide settings record and the stored value names (portable; the registry
+// access is in settings_store.cpp).
+#include "scene/settings.h"
+
+SaverSettings saverSettings{};
+
+const char* const settingNames[settingCount] = {
+    "nBalls",  "motionBlur", "feather", "contour", "blobbiness",
+    "maxRadius", "minRadius", "springK", "damping", "func_type",
+};
+
+void settingsToNumbers(const SaverSettings& s, uint32_t (&n)[settingCount]) {
+  n[0] = s.nBalls;
+  n[1] = s.motionBlur ? 1 : 0;
+  n[2] = s.feather ? 1 : 0;
+  n[3] = s.contour ? 1 : 0;
+  n[4] = s.blobbiness;
+  n[5] = s.maxRadius;
+  n[6] = s.minRadius;
+  n[7] = s.springK;
+  n[8] = s.damping;
+  n[9] = static_cast<uint32_t>(s.func_type);
+}
+
+SaverSettings settingsFromNumbers(const uint32_t (&n)[settingCount]) {
+  SaverSettings s;
+  s.nBalls = n[0];
+  s.motionBlur = n[1] != 0;
+  s.feather = n[2] != 0;
+  s.contour = n[3] != 0;
+  s.blobbiness = n[4];
+  s.maxRadius = n[5];
+  s.minRadius = n[6];
+  s.springK = n[7];
+  s.damping = n[8];
+  s.func_type = static_cast<int32_t>(n[9]);
+  return s;
+}

@@ -1,0 +1,85 @@
+// Test helpers: windows, message pumping, files and the saver process.
+#include "test_window.h"
+
+#include <fstream>
+#include <sstream>
+
+HWND createTestWindow(int width, int height, WNDPROC procedure) {
+  static int classCounter = 0;
+  const std::string className = "VorlixTestWindow" + std::to_string(++classCounter);
+  WNDCLASSA wc{};
+  wc.style = CS_OWNDC;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className.c_str();
+  RegisterClassA(&wc);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
+  HWND window = CreateWindowExA(0, className.c_str(), "Vorlix test", WS_POPUP | WS_VISIBLE, 0, 0,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  pumpMessages(50);
+  return window;
+}
+
+void pumpMessages(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeWholeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+DWORD SaverProcess::waitExit(DWORD milliseconds) {
+  if (!started) return STILL_ACTIVE;
+  WaitForSingleObject(info.hProcess, milliseconds);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info.hProcess, &code);
+  return code;
+}
+
+void SaverProcess::kill() {
+  if (started && waitExit(0) == STILL_ACTIVE) {
+    TerminateProcess(info.hProcess, 99);
+    WaitForSingleObject(info.hProcess, 5000);
+  }
+}
+
+SaverProcess::~SaverProcess() {
+  kill();
+  if (started) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+}
+
+SaverProcess startSaver(const std::string& commandTail, const char* program,
+                        const char* environment) {
+  const std::string path = program ? program : VORLIX_SCR_PATH;
+  std::string commandLine = "\"" + path + "\"";
+  if (!commandTail.empty()) commandLine += " " + commandTail;
+  SaverProcess process;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  process.started = CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                   const_cast<char*>(environment), nullptr, &startup,
+                                   &process.info) != FALSE;
+  return process;
+}
