@@ -3,7 +3,6 @@
 #include "render/shader_program.h"
 
 #include <cstdio>
-#include <stdexcept>
 
 #include "render/scene_setup.h"
 #include "render/shader_text.h"
@@ -18,6 +17,16 @@ constexpr const char* compileErrorMessage = "Shader compilation error";
 constexpr const char* linkErrorMessage = "Shader Program link error";
 constexpr const char* missingSourceFile = "ERROR: Could not find file %s containing shader source.\n";
 constexpr const char* usingDefaultSource = "Attempting to use default shader source\n";
+// For the box that ends the saver when one of its programs cannot be built.
+constexpr const char* vertexFailureUserText =
+    "The saver could not compile a vertex shader, so it cannot draw.\n"
+    "The compiler's log is in logShader.txt in the saver's working folder.\n";
+constexpr const char* fragmentFailureUserText =
+    "The saver could not compile a fragment shader, so it cannot draw.\n"
+    "The compiler's log is in logShader.txt in the saver's working folder.\n";
+constexpr const char* linkFailureUserText =
+    "The saver could not link a shader program, so it cannot draw.\n"
+    "The linker's log is in logShader.txt in the saver's working folder.\n";
 constexpr GLsizei infoLogSize = 512;  // a longer log is cut to 511 characters
 
 // Puts log followed by a line end into the already opened file (nothing when it did not open).
@@ -149,14 +158,14 @@ void zunoShader::compileAndLink() {
   if (status == 0) {
     reportFailure(vertexCompileFailure);
     writeShaderLog(vertexShader);
-    throw std::runtime_error(compileErrorMessage);
+    throw ShaderBuildError(compileErrorMessage, vertexFailureUserText);
   }
   glCompileShader(fragmentShader);
   glGetShaderiv(fragmentShader, GL_COMPILE_STATUS, &status);
   if (status == 0) {
     reportFailure(fragmentCompileFailure);
     writeShaderLog(fragmentShader);
-    throw std::runtime_error(compileErrorMessage);
+    throw ShaderBuildError(compileErrorMessage, fragmentFailureUserText);
   }
   program = glCreateProgram();
   glAttachShader(program, vertexShader);
@@ -168,7 +177,7 @@ void zunoShader::compileAndLink() {
   if (status == 0) {
     reportFailure(linkFailure);
     writeProgramLog(program);
-    throw std::runtime_error(linkErrorMessage);
+    throw ShaderBuildError(linkErrorMessage, linkFailureUserText);
   }
 }
 

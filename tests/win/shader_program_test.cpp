@@ -34,7 +34,8 @@ std::string shaderLog() {
 
 // What a construction printed on the two standard streams, and the message it raised.
 struct Construction {
-  std::string raised;  // empty when it did not raise
+  std::string raised;    // empty when it did not raise
+  std::string userText;  // the sentence for the user's box
   std::string out;
   std::string err;
 };
@@ -44,8 +45,9 @@ Construction construct(const std::string& vertex, const std::string& fragment) {
   testing::internal::CaptureStderr();
   try {
     zunoShader shader(vertex, fragment);
-  } catch (const std::runtime_error& error) {
+  } catch (const ShaderBuildError& error) {
     result.raised = error.what();
+    result.userText = error.userText();
   }
   result.err = testing::internal::GetCapturedStderr();
   result.out = testing::internal::GetCapturedStdout();
@@ -141,6 +143,9 @@ TEST_F(ShaderProgram, VertexFailureReportsTheVertexLogOnly) {
   EXPECT_EQ(failed.err, "ERROR: Could not compile vertex shader.\n");
   EXPECT_EQ(failed.out, log + "\n");
   EXPECT_EQ(shaderLog(), log + "\n");  // the fragment shader was never compiled
+  EXPECT_EQ(failed.userText,
+            "The saver could not compile a vertex shader, so it cannot draw.\n"
+            "The compiler's log is in logShader.txt in the saver's working folder.\n");
 }
 
 TEST_F(ShaderProgram, VertexFailureLeavesFragmentUncompiledAndNoProgram) {
@@ -178,6 +183,7 @@ TEST_F(ShaderProgram, FragmentFailureReportsTheFragmentLog) {
   EXPECT_EQ(failed.err, "ERROR: Could not compile fragment shader.\n");
   EXPECT_NE(shaderLog().find("undeclaredInFragment"), std::string::npos);
   EXPECT_EQ(failed.out, shaderLog());
+  EXPECT_NE(failed.userText.find("compile a fragment shader"), std::string::npos);
 }
 
 TEST_F(ShaderProgram, LinkFailureOverwritesTheLogWithTheProgramLog) {
@@ -190,6 +196,8 @@ TEST_F(ShaderProgram, LinkFailureOverwritesTheLogWithTheProgramLog) {
   EXPECT_EQ(log.find("earlier"), std::string::npos);
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(failed.out, "cool\n" + log.substr(0, log.size() - 1) + "\nhi there\n");
+  EXPECT_NE(failed.userText.find("link a shader program"), std::string::npos);
+  EXPECT_NE(failed.userText.find("logShader.txt"), std::string::npos);
 }
 
 TEST_F(ShaderProgram, LogLongerThan511IsCutTo511AndALineEnd) {
