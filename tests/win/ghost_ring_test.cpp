@@ -81,6 +81,10 @@ GLint textureParameter(GLuint texture, GLenum name) {
 
 // The RGBA bytes of a texture's level 0.
 std::vector<unsigned char> textureBytes(GLuint texture) {
+  // NOTE: llvmpipe under Wine can hand glGetTexImage the texture before a pass still drawing
+  // into it has finished (seen as the previous frame's colour); the blend's own sampling is
+  // ordered by the GL. Finish first so the read-back sees the frame.
+  glFinish();
   const int w = textureLevelValue(texture, GL_TEXTURE_WIDTH);
   const int h = textureLevelValue(texture, GL_TEXTURE_HEIGHT);
   std::vector<unsigned char> bytes(4 * w * h);
