@@ -27,7 +27,7 @@ const char* const ghostFragmentResource = "#126";
 const char* const ghostVertexResource = "#127";
 
 const char* const noFramebufferObjectsLine =
-    "Ghosting is off: the graphics driver offers no framebuffer objects.\n";
+    "Ghosting is off: this OpenGL offers no framebuffer objects.\n";
 
 }  // namespace
 
