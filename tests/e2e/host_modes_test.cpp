@@ -160,6 +160,15 @@ TEST_F(HostModes, ThePreviewFillsItsOwnerIgnoresInputAndEndsWithIt) {
   EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u);
 }
 
+TEST_F(HostModes, AWindowNumberOfMoreThanTenDigitsWrapsBeforeItIsJudged) {
+  HWND owner = createTestWindow(80, 60);
+  const uint64_t wrapped = reinterpret_cast<uintptr_t>(owner) + (uint64_t{1} << 32) * 3;
+  SaverProcess saver = startSaver("/p " + std::to_string(wrapped));
+  ASSERT_NE(waitForSaverWindow(saver, "Preview", owner), nullptr);
+  DestroyWindow(owner);
+  EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u);
+}
+
 TEST_F(HostModes, TwentyPreviewsInARowLeaveNoSaverBehind) {
   for (int i = 0; i < 20; ++i) {
     HWND owner = createTestWindow(80, 60);

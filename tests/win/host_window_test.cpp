@@ -220,15 +220,44 @@ TEST_F(PasswordGate, WithoutTheDesktopSettingNothingIsLoadedAndACloseIsApprovedA
   EXPECT_EQ(readDouble("calls"), 0u);
 }
 
+// Whether the system has been told that a saver runs.
+bool saverAnnounced() {
+  BOOL running = FALSE;
+  SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+  return running != FALSE;
+}
+
 TEST_F(PasswordGate, TheVerifierIsLoadedFromTheSystemDirectoryAndReleasedAgain) {
+  ASSERT_FALSE(saverAnnounced());
   LoadPasswordVerifier();
   ASSERT_NE(verifyPasswordFn, nullptr);
+  EXPECT_TRUE(saverAnnounced());
   char path[MAX_PATH] = {};
   GetModuleFileNameA(passwordModule, path, MAX_PATH);
   EXPECT_EQ(lstrcmpiA(path, installed.c_str()), 0) << path;
   UnloadPasswordVerifier();
   EXPECT_EQ(passwordModule, nullptr);
   EXPECT_EQ(verifyPasswordFn, nullptr);
+  EXPECT_FALSE(saverAnnounced());
+}
+
+TEST_F(PasswordGate, ALibraryOfThatNameInTheCurrentFolderIsNeverLoaded) {
+  // The double is built into the program's own and the current folder; with the system
+  // directory's copy gone, a lookup by bare name would still find it there.
+  DeleteFileA(installed.c_str());
+  ASSERT_NE(GetFileAttributesA("PASSWORD.CPL"), INVALID_FILE_ATTRIBUTES);
+  LoadPasswordVerifier();
+  EXPECT_EQ(passwordModule, nullptr);
+  EXPECT_EQ(verifyPasswordFn, nullptr);
+}
+
+TEST_F(PasswordGate, NothingHappensOutsideThe95Family) {
+  is95Family = false;
+  LoadPasswordVerifier();
+  EXPECT_EQ(passwordModule, nullptr);
+  SetSaverRunning(true);
+  EXPECT_FALSE(saverAnnounced());
+  EXPECT_EQ(AskPasswordBeforeClose(window), 1);
 }
 
 TEST_F(PasswordGate, AWrongPasswordKeepsTheSaverAndARightOneLetsItClose) {
