@@ -95,10 +95,12 @@ VIAddVersionKey "LegalCopyright" "${publisher}"
 
 Section "VorlixSS for you" SecUser
   SectionIn RO
-  ; One installation only: an earlier one in another folder is taken away first.
+  ; One installation only: an earlier one in another folder is taken away first (only where
+  ; our saver still is, so that a stale entry cannot take another program's uninstaller).
   ReadRegStr $0 HKCU "${uninstallKey}" "InstallLocation"
   ${If} $0 != ""
   ${AndIf} $0 != $INSTDIR
+  ${AndIf} ${FileExists} "$0\${scrFile}"
     Delete "$0\${scrFile}"
     Delete "$0\${uninstallerFile}"
     RMDir "$0"
