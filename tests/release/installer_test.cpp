@@ -245,6 +245,16 @@ TEST_F(Installer, InstallingIntoAnotherFolderMovesTheInstallation) {
                    (otherFolder + "\\VorlixSS.scr").c_str());
 }
 
+TEST_F(Installer, StaleEntryDoesNotTakeAnotherProgramsFilesAway) {
+  // An entry that names a folder where our saver is not: its files belong to someone else.
+  CreateDirectoryA(otherFolder.c_str(), nullptr);
+  writeWholeFile(otherFolder + "\\uninstall.exe", "another program's uninstaller");
+  writeString(uninstallKey, "InstallLocation", otherFolder);
+  install("/S /D=" + folder);
+  EXPECT_EQ(readWholeFile(otherFolder + "\\uninstall.exe"), "another program's uninstaller");
+  EXPECT_STRCASEEQ(readString(uninstallKey, "InstallLocation").c_str(), folder.c_str());
+}
+
 // NOTE: Wine's user holds administrator rights, so the system-folder copy is possible here.
 TEST_F(Installer, SystemSwitchAddsTheSaverToTheSystemFolderAndUninstallTakesItAway) {
   install("/S /SYSTEM");
