@@ -1,1 +1,5 @@
-// Not written yet.
+// Entry and modes of the saver process.
+#include "host/host_main.h"
+
+HINSTANCE hostInstance = nullptr;
+bool is95Family = false;
