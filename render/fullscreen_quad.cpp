@@ -1,1 +1,23 @@
-// Not written yet.
+// The one primitive of every pass: a textured quad over the whole client area, in the
+// pixel projection of the context set-up.
+#include "render/fullscreen_quad.h"
+
+#include <GL/glew.h>
+
+#include "scene/frame_clock.h"
+
+// Counter-clockwise from the lower-left corner, so it faces the viewer and survives culling.
+void drawFullScreenQuad() {
+  const float width = static_cast<float>(clientRect.right);
+  const float height = static_cast<float>(clientRect.bottom);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(0.0f, 0.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex2f(width, 0.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex2f(width, height);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex2f(0.0f, height);
+  glEnd();
+}

@@ -1,1 +1,170 @@
-// Not written yet.
+// The ghosting ring's GL side: four frame textures on one framebuffer object, the pass that
+// draws into the texture of the next role, the blend of all four into the back buffer, the
+// framebuffer check with its messages, and the release. Role bookkeeping is in ring_roles.
+#include "render/ghost_ring.h"
+
+#include <windows.h>
+
+#include <iostream>
+
+#include "render/fullscreen_quad.h"
+#include "render/ring_roles.h"
+#include "render/scene_setup.h"
+#include "render/shader_program.h"
+#include "scene/frame_clock.h"
+
+GLuint ringTextures[4] = {0, 0, 0, 0};  // slot i is attached at ringAttachments[i]
+const GLenum ringAttachments[4] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT,
+                                   GL_COLOR_ATTACHMENT2_EXT, GL_COLOR_ATTACHMENT3_EXT};
+GLuint ringFramebuffer = 0;
+
+namespace {
+
+bool ringBuilt = false;  // set once createGhostRing has run, cleared by the release
+
+// The legacy component count: an unsized four-component colour format.
+constexpr GLint ringInternalFormat = 4;
+
+// Sampler of each texture unit in the blend, in unit order: ancient, last, cur, next.
+// NOTE: every name fits the standard library's short-string buffer, so passing them to
+// setUniform1i on every frame allocates nothing.
+const char* const samplerNames[4] = {"ancientFrame", "lastFrame", "curFrame", "nextFrame"};
+
+const char* const errorCaption = "Error";
+const char* const attachmentIncompleteText = "Attachment incomplete";
+const char* const missingAttachmentText = "Must have an attachment.";
+const char* const dimensionsText = "Attachments must have same dimensions.";
+const char* const formatsText = "Attachments must have same internal format";
+const char* const drawBufferText = "Drawbuffer is none";
+const char* const readBufferText = "Read buffer pointer is none";
+const char* const unsupportedText = "Unsupported internal formats";
+const char* const unknownErrorText = "Unknown Error";
+
+// Slot of each role, in the order ancient, last, cur, next (units 0 to 3).
+void roleSlots(int (&slots)[4]) {
+  slots[0] = ancientIndex;
+  slots[1] = lastIndex;
+  slots[2] = curIndex;
+  slots[3] = nextIndex;
+}
+
+}  // namespace
+
+bool createRingTexture(GLuint& name) {
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);  // no mipmaps
+  // GL_CLAMP, not GL_CLAMP_TO_EDGE: the quad samples texel centres only, so no border shows.
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // GL_RGBA and GL_FLOAT describe only the absent client data; the storage format is the GL's.
+  glTexImage2D(GL_TEXTURE_2D, 0, ringInternalFormat, clientRect.right, clientRect.bottom, 0,
+               GL_RGBA, GL_FLOAT, nullptr);
+  return true;
+}
+
+void createGhostRing() {
+  int slots[4];
+  roleSlots(slots);
+  for (int role = 0; role < 4; ++role) createRingTexture(ringTextures[slots[role]]);
+
+  // Unit 0 is enabled by the context set-up; unit 3 stays active.
+  for (GLenum unit = GL_TEXTURE1; unit <= GL_TEXTURE3; ++unit) {
+    glActiveTexture(unit);
+    glEnable(GL_TEXTURE_2D);
+  }
+
+  glGenFramebuffersEXT(1, &ringFramebuffer);
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+  for (int role = 0; role < 4; ++role) {
+    const int slot = slots[role];
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, ringAttachments[slot], GL_TEXTURE_2D,
+                              ringTextures[slot], 0);
+  }
+  checkFramebufferStatus();  // only reported: the ring is used all the same
+  ringBuilt = true;
+
+  // Two priming passes at counts 1 and 2: neither turns, both fill the next role's texture.
+  for (int pass = 0; pass < 2; ++pass) {
+    beginGhostFrame();
+    drawFullScreenQuad();
+  }
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void beginGhostFrame() {
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+  // No ring texture may stay bound for sampling while the ring is drawn into.
+  for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
+    glActiveTexture(unit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+  }
+  const int slot = takeRingPass();
+  glDrawBuffer(ringAttachments[slot]);
+  metaballShader->enable(true);
+}
+
+void compositeGhostFrames() {
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  glDrawBuffer(GL_BACK);
+  ghostShader->enable(true);
+  int slots[4];
+  roleSlots(slots);
+  for (int unit = 0; unit < 4; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, ringTextures[slots[unit]]);
+    ghostShader->setUniform1i(samplerNames[unit], unit);  // set every frame, not once
+  }
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+const char* framebufferStatusText(GLenum status) {
+  switch (status) {
+    case GL_FRAMEBUFFER_COMPLETE_EXT: return nullptr;
+    case GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT: return attachmentIncompleteText;
+    case GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT: return missingAttachmentText;
+    case GL_FRAMEBUFFER_INCOMPLETE_DIMENSIONS_EXT: return dimensionsText;
+    case GL_FRAMEBUFFER_INCOMPLETE_FORMATS_EXT: return formatsText;
+    case GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER_EXT: return drawBufferText;
+    case GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER_EXT: return readBufferText;
+    case GL_FRAMEBUFFER_UNSUPPORTED_EXT: return unsupportedText;
+    default: return unknownErrorText;
+  }
+}
+
+void reportFramebufferStatus(GLenum status) {
+  const char* text = framebufferStatusText(status);
+  if (!text) return;
+  MessageBoxA(nullptr, text, errorCaption, MB_OK);
+  if (text == unknownErrorText) std::cout << status << std::endl;  // endl flushes
+}
+
+void checkFramebufferStatus() {
+  reportFramebufferStatus(glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT));
+}
+
+bool framebufferObjectsAvailable() {
+  // NOTE: GLEW loads an extension's entry points only when the driver names the extension,
+  // and a driver may name it yet miss one; the ring calls all of these without a test.
+  if (!GLEW_EXT_framebuffer_object || !glGenFramebuffersEXT || !glBindFramebufferEXT ||
+      !glFramebufferTexture2DEXT || !glCheckFramebufferStatusEXT || !glDeleteFramebuffersEXT ||
+      !glActiveTexture)
+    return false;
+  // The ring hangs its four textures on colour attachments 0 to 3.
+  GLint attachments = 0;
+  glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &attachments);
+  return attachments >= 4;
+}
+
+bool ghostRingActive() { return ringBuilt; }
+
+void releaseGhostRing() {
+  glDeleteTextures(4, ringTextures);  // names of 0 are ignored
+  // Without a ring the framebuffer-object entry points may not even be loaded.
+  if (ringFramebuffer != 0) glDeleteFramebuffersEXT(1, &ringFramebuffer);
+  for (GLuint& name : ringTextures) name = 0;
+  ringFramebuffer = 0;
+  ringBuilt = false;
+}

@@ -23,8 +23,20 @@ void compositeGhostFrames();
 // Reports an incomplete framebuffer in a message box.
 void checkFramebufferStatus();
 
+// The message for a framebuffer status; null for a complete one. Any unlisted status
+// gives "Unknown Error".
+const char* framebufferStatusText(GLenum status);
+
+// Shows the message for status in a box captioned "Error" with no owner; an unlisted
+// status also goes to standard output as a decimal line.
+void reportFramebufferStatus(GLenum status);
+
 // True when the GL offers framebuffer objects, so that the ring can be built.
 bool framebufferObjectsAvailable();
 
 // True while a built ring drives the frame (ghosting on and the ring built).
 bool ghostRingActive();
+
+// Deletes the four textures and, when one exists, the framebuffer object, and forgets the
+// names. Touches no framebuffer-object entry point when no ring was built.
+void releaseGhostRing();

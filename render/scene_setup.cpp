@@ -1,9 +1,85 @@
 // Scene set-up and uniform upload: the two programs, the ring, the balls and the constant
-// uniforms of the metaball program.
+// uniforms of the metaball program, built once per saver window.
 #include "render/scene_setup.h"
 
+#include <windows.h>
+
+#include <cstdio>
+
+#include "render/blob_shape.h"
+#include "render/ghost_ring.h"
+#include "render/shader_composer.h"
 #include "render/shader_program.h"
+#include "scene/balls.h"
+#include "scene/settings.h"
 
 zunoShader* metaballShader = nullptr;
 zunoShader* ghostShader = nullptr;
 float blobExponent = 0.0f;
+
+namespace {
+
+// The metaball program's vertex stage: the fragment stage works from window coordinates.
+const char* const metaballVertexSource = "void main(){gl_Position=ftransform();}";
+
+const char* const shaderResourceType = "GLSL_SHADER";
+const char* const ghostFragmentResource = "#126";
+const char* const ghostVertexResource = "#127";
+
+const char* const noFramebufferObjectsLine =
+    "Ghosting is off: this OpenGL offers no framebuffer objects.\n";
+
+}  // namespace
+
+std::string loadShaderResource(const char* name) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC resource = FindResourceA(module, name, shaderResourceType);
+  if (!resource) return std::string();
+  HGLOBAL loaded = LoadResource(module, resource);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::string();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(module, resource));
+}
+
+void initScene() {
+  blobExponent = blobExponentFor(saverSettings.blobbiness);
+  dampingFactor = dampingFactorFor(saverSettings.damping);
+  springConstant = springConstantFor(saverSettings.springK);
+
+  const std::string ghostFragment = loadShaderResource(ghostFragmentResource);
+  const std::string ghostVertex = loadShaderResource(ghostVertexResource);
+  metaballShader =
+      new zunoShader(metaballVertexSource, composeMetaballShader(drawableSettings(saverSettings)));
+  ghostShader = new zunoShader(ghostVertex, ghostFragment);
+
+  if (saverSettings.motionBlur) {
+    if (framebufferObjectsAvailable())
+      createGhostRing();
+    else
+      std::fputs(noFramebufferObjectsLine, stderr);  // the plain frame path then runs
+  }
+
+  initBalls();
+  metaballShader->enable(true);
+  setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
+  uploadBlobUniforms();
+}
+
+void uploadBlobUniforms() {
+  const float blobHeight = blobHeightFor(blobExponent);
+  const float scale = falloffScaleFor(blobHeight);
+  float falloff[BALL_SLOTS];
+  for (int i = 0; i < BALL_SLOTS; ++i) falloff[i] = scale / (ballRadius[i] * ballRadius[i]);
+  metaballShader->enable(true);
+  setMetaballUniform1fv("falloff", BALL_SLOTS, falloff);
+  metaballShader->setUniform1f("blobHeight", blobHeight);
+  metaballShader->setUniform1f("THRESHOLD", densityThreshold);
+}
+
+void releaseScene() {
+  delete metaballShader;
+  metaballShader = nullptr;
+  delete ghostShader;
+  ghostShader = nullptr;
+  releaseGhostRing();
+}

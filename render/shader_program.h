@@ -4,12 +4,25 @@
 
 #include <GL/glew.h>
 
+#include <stdexcept>
 #include <string>
+
+// What a failed compile or link raises: a std::runtime_error whose what() is the short
+// message, plus a sentence for the user saying which step failed and where the log is.
+class ShaderBuildError : public std::runtime_error {
+ public:
+  ShaderBuildError(const char* message, const char* userText)
+      : std::runtime_error(message), userText_(userText) {}
+  const char* userText() const { return userText_; }
+
+ private:
+  const char* userText_;  // a constant text with a trailing line feed
+};
 
 class zunoShader {
  public:
   // Compiles and links; an empty text selects the built-in default for that stage.
-  // Raises std::runtime_error "Shader compilation error" or "Shader Program link error".
+  // Raises ShaderBuildError "Shader compilation error" or "Shader Program link error".
   zunoShader(std::string vertexText, std::string fragmentText);
   virtual ~zunoShader();
 

@@ -1,1 +1,41 @@
-// Not written yet.
+// The GL-free side of the shader program object: default texts, source selection, the
+// info-log cut and the reading of source files.
+#include "render/shader_text.h"
+
+#include <cstring>
+#include <fstream>
+
+const char* const defaultVertexSource =
+    "void main(void){\ngl_FrontColor = gl_Color;\ngl_Position = ftransform();\n}";
+const char* const defaultFragmentSource = "void main(){\ngl_FragColor = gl_Color;\n}";
+
+// The given text, or the stage's default when it has no characters at all.
+const char* selectShaderSource(const std::string& text, const char* defaultText) {
+  return text.empty() ? defaultText : text.c_str();
+}
+
+// Up to the first NUL, and never past the last byte a 512-byte style buffer may use for text.
+std::string cutInfoLog(const char* buffer, std::size_t bufferSize) {
+  if (bufferSize == 0) return std::string();
+  const void* end = std::memchr(buffer, '\0', bufferSize - 1);
+  const std::size_t length =
+      end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : bufferSize - 1;
+  return std::string(buffer, length);
+}
+
+// Line by line, so that a last line without a line feed still gets one, and the read that
+// meets the end of the file adds the one extra line feed.
+bool readSourceLines(const std::string& fileName, std::string& text) {
+  text.clear();
+  std::ifstream in(fileName);
+  if (!in) return false;
+  // NOTE: getline fails (and extracts nothing) only when it meets the end at once, so a
+  // final line without a line feed is still read as a line.
+  std::string line;
+  while (std::getline(in, line)) {
+    text += line;
+    text += '\n';
+  }
+  text += '\n';
+  return true;
+}
