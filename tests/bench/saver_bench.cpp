@@ -73,6 +73,12 @@ LARGE_INTEGER counterNow() {
   return now;
 }
 
+double mean(const double* values, int count) {
+  double sum = 0;
+  for (int i = 0; i < count; ++i) sum += values[i];
+  return count ? sum / count : 0.0;
+}
+
 double median(double* values, int count) {
   std::sort(values, values + count);
   return count % 2 ? values[count / 2] : 0.5 * (values[count / 2 - 1] + values[count / 2]);
@@ -345,6 +351,7 @@ int measurePasses(int width, int height, int reps) {
     FrameTimerProc(window, WM_TIMER, frameTimerId, 0);
     bench.samples[i] = msSince(tickStart);
   }
+  std::printf("tick_mean_ms=%.3f\n", mean(bench.samples, reps));
   std::printf("tick_ms=%.3f\n", median(bench.samples, reps));
 
   // The same tick taken apart: steps (simulation and upload), draw calls, swap.
@@ -370,11 +377,12 @@ int measurePasses(int width, int height, int reps) {
   for (int i = 0; i < reps; ++i) totalSteps += bench.stepCount[i];
   const double stepsPerTick = double(totalSteps) / reps;
   std::printf("split_steps_per_tick=%.2f\n", stepsPerTick);
-  std::printf("split_steps_ms=%.4f\n", median(bench.steps, reps));
+  // Means, so that the parts add up to the whole (a tick has 0, 1 or 2 steps).
+  std::printf("split_steps_ms=%.4f\n", mean(bench.steps, reps));
   std::printf("split_simulation_ms=%.4f\n", stepsPerTick * moveMs);
-  std::printf("split_draws_ms=%.4f\n", median(bench.draws, reps));
-  std::printf("split_swap_ms=%.3f\n", median(bench.swapsMs, reps));
-  std::printf("split_tick_ms=%.3f\n", median(bench.ticks, reps));
+  std::printf("split_draws_ms=%.4f\n", mean(bench.draws, reps));
+  std::printf("split_swap_ms=%.3f\n", mean(bench.swapsMs, reps));
+  std::printf("split_tick_ms=%.3f\n", mean(bench.ticks, reps));
   DestroyWindow(window);
   pump();
   return 0;
