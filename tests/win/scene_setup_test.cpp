@@ -1,0 +1,160 @@
+// The scene set-up on a real Mesa context: programs built from the settings, the constant
+// uniforms of the metaball program, the shader resources, and the release.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+
+#include "render/ghost_ring.h"
+#include "render/gl_context.h"
+#include "render/scene_setup.h"
+#include "render/shader_program.h"
+#include "scene/balls.h"
+#include "scene/frame_clock.h"
+#include "scene/random.h"
+#include "scene/settings.h"
+#include "test_window.h"
+
+namespace {
+
+class SceneSetup : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    clientRect = {0, 0, 320, 240};
+    window = createTestWindow(320, 240);
+    initGLContext(window);
+  }
+  static void TearDownTestSuite() { DestroyWindow(window); }
+  void SetUp() override {
+    saverSettings = defaultSettings;
+    seedRandom(99);
+  }
+  void TearDown() override { releaseScene(); }
+
+  static GLint location(const char* name) {
+    return glGetUniformLocation(metaballShader->program, name);
+  }
+  static float uniform(const char* name) {
+    float value = NAN;
+    glGetUniformfv(metaballShader->program, location(name), &value);
+    return value;
+  }
+  // Declared size of a uniform array of the metaball program (0 when absent).
+  static GLint arraySize(const char* name) {
+    GLint count = 0;
+    glGetProgramiv(metaballShader->program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+      char found[64];
+      GLint size = 0;
+      GLenum type = 0;
+      glGetActiveUniform(metaballShader->program, i, sizeof found, nullptr, &size, &type, found);
+      if (std::string(found).rfind(name, 0) == 0) return size;
+    }
+    return 0;
+  }
+
+  static HWND window;
+};
+HWND SceneSetup::window = nullptr;
+
+TEST_F(SceneSetup, WorkedShapeValuesReachTheMetaballProgram) {
+  const struct { uint32_t blobbiness; float exponent, height; } rows[] = {
+      {0, 3.01f, 10.1437f}, {1, 2.6456401f, 7.0462317f}, {100, 0.5840155f, 0.8966124f},
+      {300, 0.01f, 0.5050251f}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.blobbiness);
+    saverSettings.blobbiness = row.blobbiness;
+    saverSettings.nBalls = 20;
+    initScene();
+    EXPECT_NEAR(blobExponent, row.exponent, 2e-6f);
+    EXPECT_NEAR(uniform("blobHeight"), row.height, 1e-4f);
+    EXPECT_EQ(uniform("THRESHOLD"), 0.5f);
+    for (int i = 0; i < BALL_SLOTS; ++i) {
+      const std::string name = "falloff[" + std::to_string(i) + "]";
+      const float falloff = uniform(name.c_str());
+      // Every ball's density falls to the threshold exactly at its radius.
+      EXPECT_NEAR(uniform("blobHeight") * std::exp(-falloff * ballRadius[i] * ballRadius[i]),
+                  0.5f, 1e-5f) << i;
+    }
+    releaseScene();
+  }
+}
+
+TEST_F(SceneSetup, UploadsGoToTheMetaballProgramWhateverTheBallCount) {
+  saverSettings.nBalls = 3;
+  initScene();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));  // 20 elements into arrays of 3
+  GLint current = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+  EXPECT_EQ(static_cast<GLuint>(current), metaballShader->program);
+  float colour[3] = {};
+  glGetUniformfv(metaballShader->program, location("color[2]"), colour);
+  EXPECT_EQ(colour[0], ballColor[2].x);
+  EXPECT_EQ(colour[2], ballColor[2].z);
+  EXPECT_EQ(arraySize("falloff"), 3);
+  EXPECT_NE(ghostShader, nullptr);
+}
+
+TEST_F(SceneSetup, StoredCountsOutsideTheDialogRangeStillBuildAndStayStored) {
+  for (uint32_t stored : {0u, 50u}) {
+    saverSettings.nBalls = stored;
+    saverSettings.func_type = 7;
+    ASSERT_NO_THROW(initScene()) << stored;
+    EXPECT_EQ(arraySize("ball"), stored == 0 ? 1 : 20);
+    EXPECT_EQ(saverSettings.nBalls, stored);
+    EXPECT_EQ(saverSettings.func_type, 7);
+    releaseScene();
+  }
+}
+
+TEST_F(SceneSetup, WithoutGhostingNoRingIsBuilt) {
+  saverSettings.motionBlur = false;
+  initScene();
+  EXPECT_FALSE(ghostRingActive());
+  EXPECT_EQ(ringFramebuffer, 0u);
+  for (GLuint texture : ringTextures) EXPECT_EQ(texture, 0u);
+}
+
+TEST_F(SceneSetup, ReleaseDestroysBothProgramsAndForgetsThem) {
+  initScene();
+  const GLuint metaball = metaballShader->program, ghost = ghostShader->program;
+  releaseScene();
+  EXPECT_EQ(metaballShader, nullptr);
+  EXPECT_EQ(ghostShader, nullptr);
+  glUseProgram(0);  // a program still current is deleted only once it is no longer in use
+  EXPECT_FALSE(glIsProgram(metaball));
+  EXPECT_FALSE(glIsProgram(ghost));
+  releaseScene();  // a second release finds nothing to do
+}
+
+TEST_F(SceneSetup, ShaderResourcesAreTheFilesWithCrLfAndNoTerminatingZero) {
+  const struct { const char* name; const char* file; } resources[] = {
+      {"#124", "metaballs12.frag"}, {"#125", "transform.vert"},
+      {"#126", "ghost_composite.frag"}, {"#127", "ghost_composite.vert"}};
+  for (const auto& r : resources) {
+    std::string expected;
+    for (char c : readWholeFile(std::string(VORLIX_SOURCE_DIR) + "\\resources\\shaders\\" + r.file)) {
+      if (c == '\n') expected += '\r';
+      expected += c;
+    }
+    const std::string text = loadShaderResource(r.name);
+    EXPECT_EQ(text, expected) << r.name;
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), '\0');
+  }
+  EXPECT_EQ(loadShaderResource("#999"), "");
+}
+
+TEST_F(SceneSetup, AMissingStageResourceFallsBackToTheDefaultText) {
+  zunoShader* fragmentOnly = nullptr;
+  ASSERT_NO_THROW(fragmentOnly = new zunoShader(loadShaderResource("#998"),
+                                                loadShaderResource("#126")));
+  EXPECT_NE(fragmentOnly->program, 0u);
+  delete fragmentOnly;
+  zunoShader* vertexOnly = nullptr;
+  ASSERT_NO_THROW(vertexOnly = new zunoShader(loadShaderResource("#127"),
+                                              loadShaderResource("#999")));
+  delete vertexOnly;
+}
+
+}  // namespace
