@@ -55,7 +55,7 @@ bool readLatestChecks(unsigned& ticks, unsigned& glErrors, int& gdiObjects) {
   bool found = false;
   while (std::fgets(line, sizeof line, file)) {
     unsigned minute = 0, first = 0;
-    if (std::sscanf(line, "minute %u ticks %u glErrors %u firstError 0x%x gdiObjects %d",
+    if (std::sscanf(line, "report %u ticks %u glErrors %u firstError 0x%x gdiObjects %d",
                     &minute, &ticks, &glErrors, &first, &gdiObjects) == 5)
       found = true;
   }
@@ -105,17 +105,18 @@ int main(int argc, char** argv) {
       std::printf("error=the saver ended early in minute %d\n", minute);
       break;
     }
-    PROCESS_MEMORY_COUNTERS_EX memory{};
+    PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
-    GetProcessMemoryInfo(saver.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                         sizeof memory);
+    GetProcessMemoryInfo(saver.hProcess, &memory, sizeof memory);
     unsigned ticks = 0, glErrors = 0;
     int gdiObjects = -1;
     readLatestChecks(ticks, glErrors, gdiObjects);
+    // NOTE: for another process Wine leaves PrivateUsage at 0 but fills WorkingSetSize and
+    // PagefileUsage from Linux's resident and resident-anonymous sizes (VmRSS, RssAnon).
     std::printf("minute %d ws_kib %llu private_kib %llu user_objects %d gdi_objects %d "
                 "gl_errors %u ticks %u\n",
                 minute, static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
-                static_cast<unsigned long long>(memory.PrivateUsage / 1024),
+                static_cast<unsigned long long>(memory.PagefileUsage / 1024),
                 countWindows(saver.dwProcessId), gdiObjects, glErrors, ticks);
   }
   WindowCount closer{saver.dwProcessId, 0};
