@@ -17,6 +17,9 @@
 #include "scene/frame_clock.h"
 #include "scene/random.h"
 #include "scene/settings.h"
+#ifdef VORLIX_GL_CHECKS
+#include "scene/tick_checks.h"  // the soak's checking build only
+#endif
 
 std::exception_ptr sceneStartFailure;
 
@@ -78,4 +81,7 @@ void CALLBACK FrameTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   drawFullScreenQuad();  // the blend, or the metaball pass straight into the back buffer
   metaballShader->enable(true);
   SwapBuffers(windowDC);
+#ifdef VORLIX_GL_CHECKS
+  checkTick();
+#endif
 }
