@@ -50,6 +50,7 @@ void roleSlots(int (&slots)[4]) {
 
 }  // namespace
 
+// Creates one client-sized ring texture on the active unit and leaves it bound there.
 bool createRingTexture(GLuint& name) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
@@ -65,6 +66,8 @@ bool createRingTexture(GLuint& name) {
   return true;
 }
 
+// Builds the ring: four textures, one framebuffer with them attached, the check, two
+// priming passes, and the window framebuffer bound again.
 void createGhostRing() {
   int slots[4];
   roleSlots(slots);
@@ -94,6 +97,7 @@ void createGhostRing() {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 }
 
+// Directs the next pass into the ring texture of the next role, with the metaball program.
 void beginGhostFrame() {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
   // No ring texture may stay bound for sampling while the ring is drawn into.
@@ -106,6 +110,7 @@ void beginGhostFrame() {
   metaballShader->enable(true);
 }
 
+// Directs the next pass to the back buffer: ghost program, four frames bound, cleared.
 void compositeGhostFrames() {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   glDrawBuffer(GL_BACK);
@@ -120,6 +125,7 @@ void compositeGhostFrames() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+// The message for a framebuffer status, one case per row of the status table.
 const char* framebufferStatusText(GLenum status) {
   switch (status) {
     case GL_FRAMEBUFFER_COMPLETE_EXT: return nullptr;
@@ -134,6 +140,7 @@ const char* framebufferStatusText(GLenum status) {
   }
 }
 
+// Shows the status message, and prints an unknown status in decimal.
 void reportFramebufferStatus(GLenum status) {
   const char* text = framebufferStatusText(status);
   if (!text) return;
@@ -141,10 +148,12 @@ void reportFramebufferStatus(GLenum status) {
   if (text == unknownErrorText) std::cout << status << std::endl;  // endl flushes
 }
 
+// Reports the completeness of the bound framebuffer.
 void checkFramebufferStatus() {
   reportFramebufferStatus(glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT));
 }
 
+// True when the extension, every entry point the ring calls and four attachments exist.
 bool framebufferObjectsAvailable() {
   // NOTE: GLEW loads an extension's entry points only when the driver names the extension,
   // and a driver may name it yet miss one; the ring calls all of these without a test.
@@ -158,8 +167,10 @@ bool framebufferObjectsAvailable() {
   return attachments >= 4;
 }
 
+// True between the ring's creation and its release.
 bool ghostRingActive() { return ringBuilt; }
 
+// Deletes what the ring owns; with no ring only zero texture names, which the GL ignores.
 void releaseGhostRing() {
   glDeleteTextures(4, ringTextures);  // names of 0 are ignored
   // Without a ring the framebuffer-object entry points may not even be loaded.

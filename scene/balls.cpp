@@ -41,6 +41,18 @@ float edgePush(float distance, float mass) {
   return std::abs(edgeRepulsion / guarded * mass);
 }
 
+// A coordinate brought back into 0..size. NOTE: the edge rules move a ball by one window
+// size at most; only springs far stiffer than the dialog allows, on balls of a pixel, carry a
+// ball further in one step, and unchecked such a ball grows to infinity and, through the
+// springs, turns every ball into NaN. Inside 0..size the coordinate is left as it is.
+float intoWindow(float value, float size) {
+  if (value >= 0.0f && value <= size) return value;
+  if (!(size > 0.0f)) return 0.0f;
+  float inside = std::fmod(value, size);
+  if (inside < 0.0f) inside += size;
+  return inside >= 0.0f && inside <= size ? inside : 0.0f;
+}
+
 // One colour channel of the HSL conversion, t already offset by the channel's third.
 float hueChannel(float p, float q, float t) {
   if (t < 0.0f) t += 1.0f;
@@ -135,6 +147,11 @@ void moveBalls(float dt) {
       next.y = next.y + height;
       previous.y = next.y;
     }
+    // Still outside after the rules: back inside, at rest along that axis as after a wrap.
+    const float insideX = intoWindow(next.x, width);
+    const float insideY = intoWindow(next.y, height);
+    if (insideX != next.x) previous.x = next.x = insideX;
+    if (insideY != next.y) previous.y = next.y = insideY;
     ballPos[i] = next;
   }
 }

@@ -17,7 +17,10 @@ BOOL CALLBACK collectDialogs(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &pid);
   char cls[64] = {};
   GetClassNameA(window, cls, sizeof cls);
-  if (pid == search->processId && IsWindowVisible(window) && std::string(cls) == "#32770")
+  // A message box is a dialog-class window whose text is the static control 0xFFFF; other
+  // dialogs of the process (the configuration dialog) are left alone.
+  if (pid == search->processId && IsWindowVisible(window) && std::string(cls) == "#32770" &&
+      GetDlgItem(window, 0xFFFF))
     search->boxes.push_back(window);
   return TRUE;
 }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "scene/frame_clock.h"
 #include "scene/random.h"
@@ -241,6 +242,29 @@ TEST_F(Balls, NoPositionEverBecomesNaNOrInfinite) {
       for (int step = 0; step < 300; ++step) {
         moveBalls(dt);
         ASSERT_TRUE(allFinite()) << window.right << "x" << window.bottom << " seed " << seed;
+      }
+    }
+  }
+}
+
+TEST_F(Balls, StiffSpringsOnLightBallsFromEditedSettingsStayInsideTheWindow) {
+  // Only an edited registry gets here: springs of 2000 or the largest stored number on balls
+  // of one pixel overshoot the centroid further every step and, unchecked, reach infinity.
+  clientRect = {0, 0, 1024, 768};
+  for (const uint32_t springK : {2000u, 40000u, 4294967295u}) {
+    saverSettings.minRadius = saverSettings.maxRadius = 1;
+    springConstant = springConstantFor(springK);
+    dampingFactor = dampingFactorFor(0);
+    seedRandom(7);
+    initBalls();
+    for (int step = 0; step < 1000; ++step) {
+      moveBalls(dt);
+      ASSERT_TRUE(allFinite()) << "springK " << springK << " step " << step;
+      for (int i = 0; i < BALL_SLOTS; ++i) {
+        ASSERT_GE(ballPos[i].x, 0.0f);
+        ASSERT_LE(ballPos[i].x, 1024.0f);
+        ASSERT_GE(ballPos[i].y, 0.0f);
+        ASSERT_LE(ballPos[i].y, 768.0f);
       }
     }
   }

@@ -1,0 +1,288 @@
+// The configuration dialog with Wine's real dialog manager and common controls: the modal
+// dialog runs on the test's thread while a driver thread looks at it and acts as a user.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <thread>
+
+#include "host/config_dialog.h"
+#include "host/host_main.h"
+#include "message_box.h"
+#include "scene/settings.h"
+
+namespace {
+
+// Waits for this process's dialog captioned "Vorlix".
+HWND waitForDialog() {
+  for (int i = 0; i < 500; ++i) {
+    HWND dialog = FindWindowA("#32770", "Vorlix");
+    if (dialog && IsWindowVisible(dialog)) return dialog;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+class ConfigDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hostInstance = GetModuleHandleA(nullptr);
+    RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath);
+  }
+  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
+
+  // Runs the dialog here while driver acts on it from another thread; the dialog's result.
+  static int run(const std::function<void(HWND)>& driver) {
+    std::thread user([&] {
+      HWND dialog = waitForDialog();
+      if (dialog) driver(dialog);
+    });
+    const int result = RunConfigDialog(nullptr);
+    user.join();
+    return result;
+  }
+
+  static void storeNumber(const char* name, DWORD value) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+    RegCloseKey(key);
+  }
+  static DWORD valueCount() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+      return 0;
+    DWORD count = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return count;
+  }
+  static SaverSettings stored() {
+    loadSettings();
+    return saverSettings;
+  }
+
+  static LRESULT slider(HWND dialog, int id) {
+    return SendMessageA(GetDlgItem(dialog, id), TBM_GETPOS, 0, 0);
+  }
+  static void setSlider(HWND dialog, int id, long position) {
+    SendMessageA(GetDlgItem(dialog, id), TBM_SETPOS, TRUE, position);
+  }
+  static bool checked(HWND dialog, int id) {
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  static std::string text(HWND dialog, int id) {
+    char buffer[64] = {};
+    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+    return buffer;
+  }
+  static void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+  static HWND upDown(HWND dialog) { return FindWindowExA(dialog, nullptr, UPDOWN_CLASSA, nullptr); }
+  // A click on the upper or lower arrow of the up-down control, waiting for it to count.
+  static void clickArrow(HWND dialog, bool up) {
+    HWND control = upDown(dialog);
+    RECT r;
+    GetClientRect(control, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(control, WM_LBUTTONUP, 0, at);
+  }
+};
+
+TEST_F(ConfigDialog, FreshAccountShowsTheDefaults) {
+  const int result = run([](HWND dialog) {
+    EXPECT_EQ(text(dialog, 1006), "12");
+    EXPECT_FALSE(checked(dialog, 1011));
+    EXPECT_FALSE(checked(dialog, 1014));
+    EXPECT_FALSE(checked(dialog, 1015));
+    EXPECT_TRUE(checked(dialog, 1020));
+    EXPECT_FALSE(checked(dialog, 1021));
+    EXPECT_FALSE(checked(dialog, 1022));
+    EXPECT_EQ(slider(dialog, 1016), 1);
+    EXPECT_EQ(slider(dialog, 1017), 50);
+    EXPECT_EQ(slider(dialog, 1018), 30);
+    EXPECT_EQ(slider(dialog, 1012), 20);
+    EXPECT_EQ(slider(dialog, 1013), 0);
+    // The template's texts, the superscript two a real character.
+    wchar_t label[32] = {};
+    GetWindowTextW(GetDlgItem(dialog, 1020), label, 32);
+    EXPECT_STREQ(label, L"exp( - D\u00b2 )");
+    EXPECT_EQ(text(dialog, 1021), "exp( - |D| )");
+    EXPECT_EQ(text(dialog, 1), "Alrighty Then");
+    // The up-down control made at run time, with its buddy and range.
+    HWND control = upDown(dialog);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(control, UDM_GETBUDDY, 0, 0)),
+              GetDlgItem(dialog, 1006));
+    const LRESULT range = SendMessageA(control, UDM_GETRANGE, 0, 0);
+    EXPECT_EQ(LOWORD(range), 20);  // maximum
+    EXPECT_EQ(HIWORD(range), 1);   // minimum
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    EXPECT_EQ(style & (UDS_WRAP | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS),
+              UDS_WRAP | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS);
+    press(dialog, 2);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(valueCount(), 0u);
+}
+
+TEST_F(ConfigDialog, ConfirmingAtOnceWritesAllTenDefaults) {
+  EXPECT_EQ(run([](HWND dialog) { press(dialog, 1); }), 1);
+  EXPECT_EQ(valueCount(), 10u);
+  const SaverSettings s = stored();
+  EXPECT_EQ(s.nBalls, 12u);
+  EXPECT_EQ(s.blobbiness, 1u);
+  EXPECT_EQ(s.maxRadius, 50u);
+  EXPECT_EQ(s.minRadius, 30u);
+  EXPECT_EQ(s.springK, 20u);
+  EXPECT_EQ(s.func_type, 0);
+}
+
+TEST_F(ConfigDialog, ControlsChangedByTheUserAreSavedOnConfirmation) {
+  EXPECT_EQ(run([](HWND dialog) {
+              setSlider(dialog, 1016, 300);
+              setSlider(dialog, 1012, 200);
+              setSlider(dialog, 1013, 100);
+              SendMessageA(GetDlgItem(dialog, 1011), BM_CLICK, 0, 0);
+              SendMessageA(GetDlgItem(dialog, 1015), BM_CLICK, 0, 0);
+              SendMessageA(GetDlgItem(dialog, 1022), BM_CLICK, 0, 0);
+              SetDlgItemTextA(dialog, 1006, "17");
+              press(dialog, 1);
+            }),
+            1);
+  const SaverSettings s = stored();
+  EXPECT_EQ(s.blobbiness, 300u);
+  EXPECT_EQ(s.springK, 200u);
+  EXPECT_EQ(s.damping, 100u);
+  EXPECT_TRUE(s.motionBlur);
+  EXPECT_FALSE(s.feather);
+  EXPECT_TRUE(s.contour);
+  EXPECT_EQ(s.func_type, 2);
+  EXPECT_EQ(s.nBalls, 17u);
+}
+
+TEST_F(ConfigDialog, EqualRadiiAreAcceptedAndSaved) {
+  EXPECT_EQ(run([](HWND dialog) {
+              setSlider(dialog, 1017, 100);
+              setSlider(dialog, 1018, 100);
+              press(dialog, 1);
+            }),
+            1);
+  EXPECT_EQ(stored().maxRadius, 100u);
+  EXPECT_EQ(stored().minRadius, 100u);
+}
+
+TEST_F(ConfigDialog, MinimumAboveMaximumIsRefusedAndTheDialogStaysOpen) {
+  MessageBoxWatcher boxes;
+  HWND seenDialog = nullptr;
+  bool stillOpen = false;
+  const int result = run([&](HWND dialog) {
+    seenDialog = dialog;
+    setSlider(dialog, 1017, 40);
+    setSlider(dialog, 1018, 41);
+    press(dialog, 1);
+    boxes.waitFor(1);
+    Sleep(100);
+    stillOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+    press(dialog, 2);
+  });
+  const auto seen = boxes.stop();
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, "ERROR");
+  EXPECT_EQ(seen[0].text, "Cannot have min radius bigger than max");
+  EXPECT_EQ(seen[0].owner, seenDialog);
+  EXPECT_EQ(seen[0].buttons, 1);
+  EXPECT_EQ(valueCount(), 0u);
+}
+
+TEST_F(ConfigDialog, StoredNumbersOutsideTheControlsShowAtTheEdgeOrNotAtAll) {
+  storeNumber("maxRadius", 300);
+  storeNumber("func_type", 7);
+  EXPECT_EQ(run([](HWND dialog) {
+              EXPECT_EQ(slider(dialog, 1017), 200);
+              EXPECT_FALSE(checked(dialog, 1020) || checked(dialog, 1021) || checked(dialog, 1022));
+              press(dialog, 1);
+            }),
+            1);
+  EXPECT_EQ(stored().maxRadius, 200u);
+  EXPECT_EQ(stored().func_type, 7);
+}
+
+TEST_F(ConfigDialog, EveryWayOfCancellingWritesNothing) {
+  const std::function<void(HWND)> cancels[] = {
+      [](HWND dialog) { SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0); },
+      [](HWND dialog) {
+        HWND focus = GetDlgItem(dialog, 1006);
+        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0);
+      },
+      [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+  };
+  for (const auto& cancel : cancels) {
+    EXPECT_EQ(run([&](HWND dialog) {
+                setSlider(dialog, 1016, 250);
+                setSlider(dialog, 1012, 5);
+                cancel(dialog);
+              }),
+              0);
+    EXPECT_EQ(valueCount(), 0u);
+  }
+}
+
+TEST_F(ConfigDialog, AFailedSaveIsReportedAndStillConfirms) {
+  HKEY scratch = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VorlixScratch", 0, nullptr, 0, KEY_ALL_ACCESS,
+                  nullptr, &scratch, nullptr);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VorlixScratch");
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch), ERROR_SUCCESS);
+  MessageBoxWatcher boxes;
+  const int result = run([](HWND dialog) { press(dialog, 1); });
+  const auto seen = boxes.stop();
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegCloseKey(scratch);
+  EXPECT_EQ(result, 1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, "ERROR");
+  EXPECT_EQ(seen[0].text, "Could not save settings. Contact the programmer.");
+}
+
+TEST_F(ConfigDialog, TheArrowsWrapAtTheEndsOfTheRange) {
+  storeNumber("nBalls", 20);
+  EXPECT_EQ(run([](HWND dialog) {
+              clickArrow(dialog, true);
+              EXPECT_EQ(text(dialog, 1006), "1");
+              clickArrow(dialog, false);
+              EXPECT_EQ(text(dialog, 1006), "20");
+              press(dialog, 2);
+            }),
+            0);
+}
+
+TEST_F(ConfigDialog, TheStoredCountIsAlwaysOneToTwenty) {
+  const struct { const char* typed; uint32_t saved; } rows[] = {
+      {"50", 20}, {"0", 1}, {"hello", 12}, {"", 12}, {"7", 7}};
+  for (const auto& row : rows) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath);
+    EXPECT_EQ(run([&](HWND dialog) {
+                SetDlgItemTextA(dialog, 1006, row.typed);
+                press(dialog, 1);
+              }),
+              1);
+    EXPECT_EQ(stored().nBalls, row.saved) << "typed \"" << row.typed << "\"";
+  }
+}
+
+TEST_F(ConfigDialog, WithoutItsTemplateTheDialogCannotBeCreated) {
+  hostInstance = GetModuleHandleA("kernel32.dll");  // a module without dialog 2003
+  EXPECT_EQ(RunConfigDialog(nullptr), -1);
+}
+
+}  // namespace
