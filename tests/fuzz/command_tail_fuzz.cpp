@@ -1,4 +1,4 @@
-// libFuzzer target: ExtractCommandTail on arbitrary command lines, stepped byte by byte
+// libFuzzer target: commandTail on arbitrary command lines, stepped byte by byte
 // and, as CharNextA does under a double-byte code page, two bytes at a lead byte. The
 // first input byte picks the stepping; the rest is the command line.
 #include <cstddef>
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   line.push_back('\0');
   const char* start = line.data();
   const char* end = start + std::strlen(start);
-  const char* tail = ExtractCommandTail(start, doubleByte ? stepDoubleByte : stepByte);
+  const char* tail = commandTail(start, doubleByte ? stepDoubleByte : stepByte);
   // Whatever the stepping, the tail lies inside the text and begins at its end or at a
   // byte above 0x20.
   if (tail < start || tail > end) std::abort();

@@ -1,6 +1,7 @@
-// libFuzzer target: ReadHostSwitch on arbitrary command tails, compared with a reference of
-// the switch rules worked out by position (separators " ", "-", "/"; S, P or L, C with a
-// window only after ":", A; everything else refused), window numbers wrapping in 32 bits.
+// libFuzzer target: readSwitch on arbitrary command tails, compared with a reference of the
+// switch rules worked out by position (separators " ", "-", "/"; S, P or L, C with a window
+// only after ":", A; everything else refused): the mode, where the window number starts,
+// and the number ParseWindowNumber reads there (wrapping in 32 bits).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,28 +20,18 @@ uint32_t referenceNumber(const char* text) {
   return uint32_t(value);
 }
 
-HostSwitch referenceSwitch(const char* tail) {
-  HostSwitch expected;
+SwitchRequest referenceSwitch(const char* tail) {
   const size_t at = std::strspn(tail, " -/");
   const unsigned char letter = static_cast<unsigned char>(tail[at]);
   const char* after = tail + at + 1;
-  if (letter == 0) {
-    expected.mode = HostMode::configure;
-  } else if (letter == 'S' || letter == 's') {
-    expected.mode = HostMode::save;
-  } else if (std::strchr("PpLl", letter)) {
-    expected.mode = HostMode::preview;
-    expected.window = referenceNumber(after + std::strspn(after, " "));
-  } else if (letter == 'C' || letter == 'c') {
-    expected.mode = HostMode::configure;
-    expected.window = after[0] == ':' ? referenceNumber(after + 1) : 0;
-  } else if (letter == 'A' || letter == 'a') {
-    expected.mode = HostMode::changePassword;
-    expected.window = referenceNumber(after + std::strspn(after, " "));
-  } else {
-    expected.mode = HostMode::refused;
-  }
-  return expected;
+  if (letter == 0) return {SaverMode::configure, nullptr};
+  if (letter == 'S' || letter == 's') return {SaverMode::save, nullptr};
+  if (std::strchr("PpLl", letter)) return {SaverMode::preview, after + std::strspn(after, " ")};
+  if (letter == 'C' || letter == 'c')
+    return {SaverMode::configureSwitch, after[0] == ':' ? after + 1 : nullptr};
+  if (letter == 'A' || letter == 'a')
+    return {SaverMode::changePassword, after + std::strspn(after, " ")};
+  return {SaverMode::refused, nullptr};
 }
 
 }  // namespace
@@ -49,8 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exactly sized, terminated copy: ASan reports any read past the terminator.
   std::vector<char> tail(data, data + size);
   tail.push_back('\0');
-  const HostSwitch found = ReadHostSwitch(tail.data());
-  const HostSwitch expected = referenceSwitch(tail.data());
-  if (found.mode != expected.mode || found.window != expected.window) std::abort();
+  const SwitchRequest found = readSwitch(tail.data());
+  const SwitchRequest expected = referenceSwitch(tail.data());
+  if (found.mode != expected.mode || found.number != expected.number) std::abort();
+  if (found.number && ParseWindowNumber(found.number) != referenceNumber(found.number))
+    std::abort();
   return 0;
 }
