@@ -33,46 +33,19 @@ class Ghosting : public ::testing::Test {
   void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
 
-  static void storeSetting(const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-  }
 
   // Counts faint and lit pixels of the desktop above the floor rows.
   static ScreenCounts countScreen() {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, shot);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    const Screen screen = takeScreenshot();
     ScreenCounts counts;
-    const auto* pixels = static_cast<const unsigned char*>(bits);
-    for (int y = 0; y < height - floorRows; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const unsigned char* p = pixels + 4 * (static_cast<size_t>(y) * width + x);
+    for (int y = 0; y < screen.height - floorRows; ++y) {
+      for (int x = 0; x < screen.width; ++x) {
+        const unsigned char* p = &screen.bytes[4 * (static_cast<size_t>(y) * screen.width + x)];
         const int brightest = std::max({p[0], p[1], p[2]});
         if (brightest >= faintLow && brightest <= faintHigh) ++counts.faint;
         if (brightest >= litLow) ++counts.lit;
       }
     }
-    SelectObject(memory, old);
-    DeleteObject(shot);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return counts;
   }
 

@@ -23,13 +23,6 @@ constexpr int litLow = 38;
 // Hue sectors of 60 degrees: red, yellow, green, cyan, blue, magenta.
 constexpr int hueSectors = 6;
 
-// A desktop screenshot, top row first, 4 bytes (blue, green, red, unused) a pixel.
-struct Screen {
-  int width = 0;
-  int height = 0;
-  std::vector<unsigned char> bytes;
-};
-
 // Hue in degrees 0..360 of a pixel's red, green and blue; -1 for a grey.
 double hueOf(int r, int g, int b) {
   const int high = std::max({r, g, b});
@@ -59,41 +52,7 @@ class Picture : public ::testing::Test {
   void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
 
-  static void storeSetting(const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-  }
 
-  // Copies the whole desktop.
-  static Screen takeScreenshot() {
-    Screen screen;
-    screen.width = GetSystemMetrics(SM_CXSCREEN);
-    screen.height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = screen.width;
-    info.bmiHeader.biHeight = -screen.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC desktop = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(desktop);
-    HBITMAP shot = CreateDIBSection(desktop, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, shot);
-    BitBlt(memory, 0, 0, screen.width, screen.height, desktop, 0, 0, SRCCOPY);
-    const auto* pixels = static_cast<const unsigned char*>(bits);
-    screen.bytes.assign(pixels, pixels + 4 * static_cast<size_t>(screen.width) * screen.height);
-    SelectObject(memory, old);
-    DeleteObject(shot);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, desktop);
-    return screen;
-  }
 
   // Lit pixels and their hues above the floor rows.
   static PictureCounts countPicture(const Screen& screen) {

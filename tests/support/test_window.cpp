@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "scene/settings.h"
+
 HWND createTestWindow(int width, int height, WNDPROC procedure) {
   static int classCounter = 0;
   const std::string className = "VorlixTestWindow" + std::to_string(++classCounter);
@@ -45,6 +47,41 @@ std::string readWholeFile(const std::string& path) {
 void writeWholeFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+void storeSetting(const char* name, DWORD value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+Screen takeScreenshot() {
+  Screen screen;
+  screen.width = GetSystemMetrics(SM_CXSCREEN);
+  screen.height = GetSystemMetrics(SM_CYSCREEN);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = screen.width;
+  info.bmiHeader.biHeight = -screen.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC desktop = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(desktop);
+  HBITMAP shot = CreateDIBSection(desktop, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, shot);
+  BitBlt(memory, 0, 0, screen.width, screen.height, desktop, 0, 0, SRCCOPY);
+  const auto* pixels = static_cast<const unsigned char*>(bits);
+  screen.bytes.assign(pixels, pixels + 4 * static_cast<size_t>(screen.width) * screen.height);
+  SelectObject(memory, old);
+  DeleteObject(shot);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, desktop);
+  return screen;
 }
 
 DWORD SaverProcess::waitExit(DWORD milliseconds) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A visible top-level popup window whose client area is width x height pixels.
 HWND createTestWindow(int width, int height, WNDPROC procedure = DefWindowProcA);
@@ -17,6 +18,17 @@ std::string readWholeFile(const std::string& path);
 
 // Creates or replaces a file with the given bytes.
 void writeWholeFile(const std::string& path, const std::string& bytes);
+
+// Stores one setting of the saver as the dialog would (a REG_DWORD under its key).
+void storeSetting(const char* name, DWORD value);
+
+// A copy of the whole desktop, top row first, 4 bytes (blue, green, red, unused) a pixel.
+struct Screen {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> bytes;
+};
+Screen takeScreenshot();
 
 // A started process of the real saver (VorlixSS.scr with the given command tail).
 struct SaverProcess {

@@ -10,6 +10,7 @@
 #include "host/config_dialog.h"
 #include "host/host_main.h"
 #include "message_box.h"
+#include "test_window.h"
 #include "scene/settings.h"
 
 namespace {
@@ -43,13 +44,6 @@ class ConfigDialog : public ::testing::Test {
     return result;
   }
 
-  static void storeNumber(const char* name, DWORD value) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-  }
   static DWORD valueCount() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -204,8 +198,8 @@ TEST_F(ConfigDialog, MinimumAboveMaximumIsRefusedAndTheDialogStaysOpen) {
 }
 
 TEST_F(ConfigDialog, StoredNumbersOutsideTheControlsShowAtTheEdgeOrNotAtAll) {
-  storeNumber("maxRadius", 300);
-  storeNumber("func_type", 7);
+  storeSetting("maxRadius", 300);
+  storeSetting("func_type", 7);
   EXPECT_EQ(run([](HWND dialog) {
               EXPECT_EQ(slider(dialog, 1017), 200);
               EXPECT_FALSE(checked(dialog, 1020) || checked(dialog, 1021) || checked(dialog, 1022));
@@ -255,7 +249,7 @@ TEST_F(ConfigDialog, AFailedSaveIsReportedAndStillConfirms) {
 }
 
 TEST_F(ConfigDialog, TheArrowsWrapAtTheEndsOfTheRange) {
-  storeNumber("nBalls", 20);
+  storeSetting("nBalls", 20);
   EXPECT_EQ(run([](HWND dialog) {
               clickArrow(dialog, true);
               EXPECT_EQ(text(dialog, 1006), "1");

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gl_samples.h"
 #include "message_box.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
@@ -42,17 +43,6 @@ void ensureContext() {
 }
 
 // Samples that pass while work runs: every full-screen pass over the window adds W x H.
-template <typename Work>
-GLuint samplesDrawnBy(Work work) {
-  GLuint query = 0, samples = 0;
-  glGenQueries(1, &query);
-  glBeginQuery(GL_SAMPLES_PASSED, query);
-  work();
-  glEndQuery(GL_SAMPLES_PASSED);
-  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
-  glDeleteQueries(1, &query);
-  return samples;
-}
 
 GLint integerState(GLenum name) {
   GLint value = 0;

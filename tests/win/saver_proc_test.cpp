@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/saver_window.h"
+#include "gl_samples.h"
 #include "message_box.h"
 #include "render/gl_context.h"
 #include "render/scene_setup.h"
@@ -18,6 +19,7 @@
 #include "scene/frame_clock.h"
 #include "scene/saver_proc.h"
 #include "scene/settings.h"
+#include "test_window.h"
 
 namespace {
 
@@ -25,17 +27,6 @@ constexpr int width = 240;
 constexpr int height = 180;
 
 // Fragments that passed while work ran: one full-window quad is width x height of them.
-template <class Work>
-GLuint samplesDrawnBy(Work work) {
-  GLuint query = 0, samples = 0;
-  glGenQueries(1, &query);
-  glBeginQuery(GL_SAMPLES_PASSED, query);
-  work();
-  glEndQuery(GL_SAMPLES_PASSED);
-  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
-  glDeleteQueries(1, &query);
-  return samples;
-}
 
 GLint currentProgram() {
   GLint program = 0;
@@ -61,14 +52,6 @@ HWND createSceneWindow() {
                          GetModuleHandleA(nullptr), nullptr);
 }
 
-void pump(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(5);
-  } while (GetTickCount() - start < milliseconds);
-}
 
 bool closeRequested(HWND window) {
   MSG msg;
@@ -88,19 +71,12 @@ class SaverProcedure : public ::testing::Test {
     if (window) DestroyWindow(window);
     RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath);
   }
-  static void storeNumber(const char* name, DWORD value) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-  }
   HWND window = nullptr;
 };
 
 TEST_F(SaverProcedure, CreationStartsTheSceneFromTheClientAreaAndTheStoredSettings) {
-  storeNumber("nBalls", 3);
-  storeNumber("blobbiness", 100);
+  storeSetting("nBalls", 3);
+  storeSetting("blobbiness", 100);
   window = createSceneWindow();
   ASSERT_NE(window, nullptr);
   // The client rectangle came first: the viewport and the ball area are sized from it.
@@ -126,7 +102,7 @@ TEST_F(SaverProcedure, CreationStartsTheSceneFromTheClientAreaAndTheStoredSettin
 TEST_F(SaverProcedure, TheTimerDrivesTicksEveryTenMilliseconds) {
   window = createSceneWindow();
   const Vec3 before = ballPos[0];
-  pump(400);
+  pumpMessages(400);
   EXPECT_NE(lastTickTime, 0u);
   EXPECT_TRUE(ballPos[0].x != before.x || ballPos[0].y != before.y);
 }
@@ -157,13 +133,13 @@ TEST_F(SaverProcedure, ATickStepsThenDrawsOneFrameAndLeavesTheMetaballProgramCur
 
 TEST_F(SaverProcedure, DestructionStopsTheTimerThenReleasesTheScene) {
   window = createSceneWindow();
-  pump(100);
+  pumpMessages(100);
   DestroyWindow(window);
   window = nullptr;
   EXPECT_EQ(metaballShader, nullptr);
   EXPECT_EQ(ghostShader, nullptr);
   const uint32_t lastTick = lastTickTime;
-  pump(100);
+  pumpMessages(100);
   EXPECT_EQ(lastTickTime, lastTick);  // no tick after the release
 }
 
