@@ -224,7 +224,8 @@ int RunSaverWindow(HWND parent) {
     window = CreateWindowExA(exStyle, saverClassName, title, style, area.left, area.top,
                              area.right - area.left, area.bottom - area.top, parent, nullptr,
                              hostInstance, nullptr);
-  int result = 0;
+  // A saver that could not make its window says so: 0 would report the failure as success.
+  int result = -1;
   if (window) {
     if (!parent) SetForegroundWindow(window);
     MSG msg;

@@ -30,7 +30,8 @@ constexpr const char* fullScreenTitle = "Screen Saver";
 constexpr const char* previewTitle = "Preview";
 
 // Creates the one saver window (full-screen without a parent, preview inside parent) and
-// runs the message loop until the window is destroyed. Result: the quit code, or 0.
+// runs the message loop until the window is destroyed. Result: the quit code; 0 when a
+// full-screen saver already runs; -1 when the window could not be made.
 int RunSaverWindow(HWND parent);
 
 // The window class's procedure: host concerns, then SceneWindowProc.

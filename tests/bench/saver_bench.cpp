@@ -4,6 +4,7 @@
 //   run SECONDS SETTINGS      full-screen saver through HostMain("/s"): frame rate, CPU,
 //                             start-up, heap allocations during ticks
 //   preview SECONDS SETTINGS  the same inside a 152x112 preview window ("/p HWND")
+//   startparts W H SETTINGS   the scene start's steps timed one by one, then one frame
 // SETTINGS is BALLS,FEATHER,CONTOUR,GHOST (for example 12,0,0,1); the rest are defaults.
 #include <windows.h>
 
@@ -388,6 +389,84 @@ int measurePasses(int width, int height, int reps) {
   return 0;
 }
 
+// ---- startparts: where the GL context's set-up time goes ----
+
+double wglTimes[4];  // ChoosePixelFormat, SetPixelFormat, wglCreateContext, wglMakeCurrent
+using ChooseFn = int(WINAPI*)(HDC, const PIXELFORMATDESCRIPTOR*);
+using SetFn = BOOL(WINAPI*)(HDC, int, const PIXELFORMATDESCRIPTOR*);
+using CreateFn = HGLRC(WINAPI*)(HDC);
+using MakeFn = BOOL(WINAPI*)(HDC, HGLRC);
+ChooseFn realChoose = nullptr;
+SetFn realSet = nullptr;
+CreateFn realCreate = nullptr;
+MakeFn realMake = nullptr;
+
+int WINAPI timedChoose(HDC dc, const PIXELFORMATDESCRIPTOR* format) {
+  const LARGE_INTEGER start = counterNow();
+  const int result = realChoose(dc, format);
+  wglTimes[0] += msSince(start);
+  return result;
+}
+BOOL WINAPI timedSet(HDC dc, int index, const PIXELFORMATDESCRIPTOR* format) {
+  const LARGE_INTEGER start = counterNow();
+  const BOOL result = realSet(dc, index, format);
+  wglTimes[1] += msSince(start);
+  return result;
+}
+HGLRC WINAPI timedCreate(HDC dc) {
+  const LARGE_INTEGER start = counterNow();
+  const HGLRC result = realCreate(dc);
+  wglTimes[2] += msSince(start);
+  return result;
+}
+BOOL WINAPI timedMake(HDC dc, HGLRC context) {
+  const LARGE_INTEGER start = counterNow();
+  const BOOL result = realMake(dc, context);
+  wglTimes[3] += msSince(start);
+  return result;
+}
+
+// The scene start of window creation taken apart, in the saver procedure's order, on a
+// plain window; then the first frame and swap.
+int measureStartParts(int width, int height) {
+  patchImport(nullptr, "ChoosePixelFormat", reinterpret_cast<void*>(timedChoose),
+              reinterpret_cast<void**>(&realChoose));
+  patchImport(nullptr, "SetPixelFormat", reinterpret_cast<void*>(timedSet),
+              reinterpret_cast<void**>(&realSet));
+  patchImport(nullptr, "wglCreateContext", reinterpret_cast<void*>(timedCreate),
+              reinterpret_cast<void**>(&realCreate));
+  patchImport(nullptr, "wglMakeCurrent", reinterpret_cast<void*>(timedMake),
+              reinterpret_cast<void**>(&realMake));
+  LARGE_INTEGER start = counterNow();
+  HWND window = CreateWindowExA(0, "STATIC", "bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  std::printf("window_ms=%.1f\n", msSince(start));
+  RECT client;
+  GetClientRect(window, &client);
+  clientRect = {client.left, client.top, client.right, client.bottom};
+  start = counterNow();
+  initGLContext(window);
+  std::printf("gl_context_ms=%.1f\n", msSince(start));
+  std::printf("choose_pixel_format_ms=%.1f\nset_pixel_format_ms=%.1f\n", wglTimes[0], wglTimes[1]);
+  std::printf("create_context_ms=%.1f\nmake_current_ms=%.1f\n", wglTimes[2], wglTimes[3]);
+  start = counterNow();
+  probeShaderSupport();
+  std::printf("probe_ms=%.1f\n", msSince(start));
+  start = counterNow();
+  loadSettings();
+  std::printf("load_settings_ms=%.1f\n", msSince(start));
+  start = counterNow();
+  initScene();
+  std::printf("init_scene_ms=%.1f\n", msSince(start));
+  start = counterNow();
+  drawFrame();
+  SwapBuffers(windowDC);
+  std::printf("first_frame_ms=%.1f\n", msSince(start));
+  releaseScene();
+  DestroyWindow(window);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -402,8 +481,13 @@ int main(int argc, char** argv) {
     if (!storeSettings(argv[3])) return 2;
     return runSaver(std::atof(argv[2]), std::strcmp(mode, "preview") == 0);
   }
+  if (std::strcmp(mode, "startparts") == 0 && argc == 5) {
+    if (!storeSettings(argv[4])) return 2;
+    return measureStartParts(std::atoi(argv[2]), std::atoi(argv[3]));
+  }
   std::fprintf(stderr,
                "usage: saver_bench passes W H BALLS,FEATHER,CONTOUR,GHOST REPS\n"
-               "       saver_bench run|preview SECONDS BALLS,FEATHER,CONTOUR,GHOST\n");
+               "       saver_bench run|preview SECONDS BALLS,FEATHER,CONTOUR,GHOST\n"
+               "       saver_bench startparts W H BALLS,FEATHER,CONTOUR,GHOST\n");
   return 2;
 }

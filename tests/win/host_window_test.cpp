@@ -160,6 +160,20 @@ TEST_F(HostRules, InPreviewHelpRequestsGoToTheOwnerWithResultOne) {
   DestroyWindow(owner);
 }
 
+TEST_F(HostRules, ASaverWindowThatCannotBeMadeEndsWithMinusOne) {
+  // The class name taken already: registration fails, and no window can be made.
+  WNDCLASSA taken{};
+  taken.lpfnWndProc = DefWindowProcA;
+  taken.hInstance = GetModuleHandleA(nullptr);
+  taken.lpszClassName = saverClassName;
+  ASSERT_TRUE(RegisterClassA(&taken));
+  hostInstance = GetModuleHandleA(nullptr);
+  HWND owner = createTestWindow(60, 40);
+  EXPECT_EQ(RunSaverWindow(owner), -1);
+  DestroyWindow(owner);
+  UnregisterClassA(saverClassName, hostInstance);
+}
+
 // The gate on the 95 family, with the password library's test double installed.
 class PasswordGate : public HostRules {
  protected:
