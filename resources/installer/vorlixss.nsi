@@ -3,7 +3,8 @@
 ; screen saver, and can add it to the system's screen-saver list when run as administrator.
 ;
 ; makensis -DVORLIX_X64_SCR=FILE -DVORLIX_X86_SCR=FILE -DVORLIX_OUTFILE=FILE
-;          [-DVORLIX_TARGET=amd64-unicode] [-DVORLIX_VERSION=1.0] vorlixss.nsi
+;          [-DVORLIX_TARGET=amd64-unicode] [-DVORLIX_VERSION=1.0] /ABSOLUTE/PATH/vorlixss.nsi
+; (makensis works in the script's folder; the icon is found through the absolute path.)
 ; The release installer is x86 (it runs on 32- and 64-bit Windows); the amd64 target of the
 ; same script is what the tests run under 64-bit Wine.
 ;
@@ -72,6 +73,9 @@ VIAddVersionKey "ProductVersion" "${VORLIX_VERSION}"
 VIAddVersionKey "LegalCopyright" "${publisher}"
 
 !define MUI_ABORTWARNING
+; The saver's own icon (icon 100 of the .scr) for both directions.
+!define MUI_ICON "${__FILEDIR__}/../vorlixss.ico"
+!define MUI_UNICON "${__FILEDIR__}/../vorlixss.ico"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver Settings"
