@@ -30,11 +30,20 @@ int main(int argc, char** argv) {
     return 2;
   }
   const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::atoi(argv[2])) : 5;
+  WNDCLASSA monitor{};
+  monitor.lpfnWndProc = DefWindowProcA;
+  monitor.hInstance = GetModuleHandleA(nullptr);
+  monitor.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  monitor.lpszClassName = "VorlixPreviewHost";
+  RegisterClassA(&monitor);
+  // The owner clips its children, as the desktop's preview monitor does: it must not paint
+  // over the saver's window.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN;
   RECT frame{0, 0, previewWidth, previewHeight};
-  AdjustWindowRectEx(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE, 0);
-  HWND owner = CreateWindowExA(0, "STATIC", "Preview host", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
-                               40, 40, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                               nullptr, nullptr, nullptr);
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  HWND owner = CreateWindowExA(0, monitor.lpszClassName, "Preview host", style, 40, 40,
+                               frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                               nullptr, monitor.hInstance, nullptr);
   std::string commandLine = std::string("\"") + argv[1] + "\" /p " +
                             std::to_string(reinterpret_cast<uintptr_t>(owner));
   STARTUPINFOA startup{};
