@@ -51,15 +51,6 @@ HWND waitForSaverWindow(const SaverProcess& saver, const char* title, HWND paren
   return nullptr;
 }
 
-// Waits for the saver to end while answering what it sends to our windows.
-DWORD waitExitPumping(SaverProcess& saver, DWORD milliseconds) {
-  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-    if (saver.waitExit(0) != STILL_ACTIVE) break;
-    pumpMessages(50);
-  }
-  return saver.waitExit(0);
-}
-
 class HostModes : public ::testing::Test {
  protected:
   void SetUp() override { SetCursorPos(500, 400); }
@@ -157,7 +148,7 @@ TEST_F(HostModes, ThePreviewFillsItsOwnerIgnoresInputAndEndsWithIt) {
   pumpMessages(700);
   EXPECT_EQ(saver.waitExit(0), static_cast<DWORD>(STILL_ACTIVE));
   DestroyWindow(owner);
-  EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u);
+  EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u);
 }
 
 TEST_F(HostModes, AWindowNumberOfMoreThanTenDigitsWrapsBeforeItIsJudged) {
@@ -166,7 +157,7 @@ TEST_F(HostModes, AWindowNumberOfMoreThanTenDigitsWrapsBeforeItIsJudged) {
   SaverProcess saver = startSaver("/p " + std::to_string(wrapped));
   ASSERT_NE(waitForSaverWindow(saver, "Preview", owner), nullptr);
   DestroyWindow(owner);
-  EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u);
+  EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u);
 }
 
 TEST_F(HostModes, TwentyPreviewsInARowLeaveNoSaverBehind) {
@@ -176,7 +167,7 @@ TEST_F(HostModes, TwentyPreviewsInARowLeaveNoSaverBehind) {
         startSaver("/p" + std::to_string(reinterpret_cast<uintptr_t>(owner)));  // no blank
     ASSERT_NE(waitForSaverWindow(saver, "Preview", owner), nullptr) << i;
     DestroyWindow(owner);
-    ASSERT_EQ(waitExitPumping(saver, startTimeoutMs), 0u) << i;
+    ASSERT_EQ(saver.waitExitPumping(startTimeoutMs), 0u) << i;
   }
 }
 
@@ -185,18 +176,11 @@ TEST_F(HostModes, ConfigureOwnsTheDialogByTheNumberAfterTheColonOnly) {
   const std::string number = std::to_string(reinterpret_cast<uintptr_t>(owner));
   for (const std::string& tail : {"/c:" + number, std::string("")}) {
     SaverProcess saver = startSaver(tail);
-    HWND dialog = nullptr;
-    for (int i = 0; i < 300 && !dialog; ++i) {
-      pumpMessages(50);
-      HWND found = FindWindowA("#32770", "Vorlix");
-      DWORD pid = 0;
-      GetWindowThreadProcessId(found, &pid);
-      if (found && pid == saver.info.dwProcessId) dialog = found;
-    }
+    HWND dialog = waitForProcessDialog(saver, "Vorlix");
     ASSERT_NE(dialog, nullptr) << tail;
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), tail.empty() ? nullptr : owner) << tail;
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u) << tail;
+    EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u) << tail;
   }
   DestroyWindow(owner);
 }
@@ -277,7 +261,7 @@ TEST_F(Family95, PreviewNeverAsksForThePassword) {
   SaverProcess saver = startSaver("/p " + std::to_string(reinterpret_cast<uintptr_t>(owner)));
   ASSERT_NE(waitForSaverWindow(saver, "Preview", owner), nullptr);
   DestroyWindow(owner);
-  EXPECT_EQ(waitExitPumping(saver, startTimeoutMs), 0u);
+  EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u);
   EXPECT_EQ(verifications(), 0u);
 }
 

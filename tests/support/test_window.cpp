@@ -92,6 +92,14 @@ DWORD SaverProcess::waitExit(DWORD milliseconds) {
   return code;
 }
 
+DWORD SaverProcess::waitExitPumping(DWORD milliseconds) {
+  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    if (waitExit(0) != STILL_ACTIVE) break;
+    pumpMessages(50);
+  }
+  return waitExit(0);
+}
+
 void SaverProcess::kill() {
   if (started && waitExit(0) == STILL_ACTIVE) {
     TerminateProcess(info.hProcess, 99);
@@ -119,4 +127,17 @@ SaverProcess startSaver(const std::string& commandTail, const char* program,
                                    const_cast<char*>(environment), nullptr, &startup,
                                    &process.info) != FALSE;
   return process;
+}
+
+HWND waitForProcessDialog(const SaverProcess& process, const char* title, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, "#32770", title)) != nullptr) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(found, &pid);
+      if (pid == process.info.dwProcessId && IsWindowVisible(found)) return found;
+    }
+    pumpMessages(50);
+  }
+  return nullptr;
 }

@@ -44,6 +44,9 @@ struct SaverProcess {
 
   // Waits up to milliseconds; the exit code, or STILL_ACTIVE when it has not ended.
   DWORD waitExit(DWORD milliseconds);
+  // As waitExit, while answering what the process sends to this thread's windows (a saver
+  // inside ours, or a dialog owned by ours, waits for them).
+  DWORD waitExitPumping(DWORD milliseconds);
   // Ends the process if it still runs.
   void kill();
   ~SaverProcess();
@@ -53,3 +56,8 @@ struct SaverProcess {
 // environment, when given, is a double-NUL-terminated block for CreateProcessA.
 SaverProcess startSaver(const std::string& commandTail, const char* program = nullptr,
                         const char* environment = nullptr);
+
+// The visible dialog captioned title that process made, once it exists (pumping this
+// thread's messages meanwhile); null after timeoutMs.
+HWND waitForProcessDialog(const SaverProcess& process, const char* title,
+                          DWORD timeoutMs = 15000);
