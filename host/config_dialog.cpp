@@ -100,10 +100,14 @@ void initialiseDialog(HWND dialog) {
 
   for (const SliderRow& row : sliders)
     SendMessageA(controls.*row.control, TBM_SETRANGE, TRUE, MAKELPARAM(row.minimum, row.maximum));
-  // A stored number outside a range shows at its nearer end: the trackbar limits it.
+  // A stored number outside a range shows at its nearer end. The trackbar reads its position
+  // as a signed 32-bit number, so a stored 2^31 or more would land at the lower end; clamp
+  // here as an unsigned number instead.
   for (const SliderRow& row : sliders)
     SendMessageA(controls.*row.control, TBM_SETPOS, TRUE,
-                 static_cast<LPARAM>(saverSettings.*row.setting));
+                 static_cast<LPARAM>(std::clamp(saverSettings.*row.setting,
+                                                static_cast<uint32_t>(row.minimum),
+                                                static_cast<uint32_t>(row.maximum))));
 }
 
 // The ball count from the edit's text: the up-down control alone would hand back whatever

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "host/config_dialog.h"
@@ -23,6 +24,121 @@ HWND waitForDialog() {
     Sleep(10);
   }
   return nullptr;
+}
+
+// Dialog 2003 as the resource compiler wrote it, read word by word: an extended template.
+struct TemplateReader {
+  const WORD* at;
+  WORD word() { return *at++; }
+  DWORD dword() {
+    const DWORD low = word();
+    return low | static_cast<DWORD>(word()) << 16;
+  }
+  std::wstring text() {
+    std::wstring s;
+    while (*at) s += static_cast<wchar_t>(*at++);
+    ++at;
+    return s;
+  }
+  // A name or, after 0xFFFF, an ordinal; the predefined control classes by their names.
+  std::wstring nameOrOrdinal() {
+    if (*at != 0xFFFF) return text();
+    ++at;
+    switch (word()) {
+      case 0x80: return L"BUTTON";
+      case 0x81: return L"EDIT";
+      case 0x82: return L"STATIC";
+      default: return L"#ordinal";
+    }
+  }
+  void alignToDword() {
+    if (reinterpret_cast<uintptr_t>(at) % 4) ++at;
+  }
+};
+
+struct TemplateControl {
+  int id;
+  const wchar_t* cls;
+  DWORD style;  // besides WS_CHILD and WS_VISIBLE
+  short x, y, cx, cy;
+  const wchar_t* text;
+};
+
+constexpr DWORD sliderStyle = TBS_HORZ | TBS_TOP | WS_TABSTOP;
+const TemplateControl templateControls[27] = {
+    {-1, L"STATIC", SS_LEFT | WS_GROUP, 15, 12, 192, 36,
+     L"Animation of 2D Metaballs using GLSL and FBOs for ghosting."},
+    {1, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 230, 7, 50, 14, L"Alrighty Then"},
+    {2, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 230, 24, 50, 14, L"Nevermind"},
+    {-1, L"BUTTON", BS_GROUPBOX, 7, 48, 273, 47, L"Motion"},
+    {1012, L"msctls_trackbar32", sliderStyle, 11, 58, 128, 20, L"Slider1"},
+    {-1, L"STATIC", SS_CENTER | WS_GROUP, 43, 77, 69, 12, L"Spring K (stiffness)"},
+    {1013, L"msctls_trackbar32", sliderStyle, 147, 58, 128, 21, L"Slider1"},
+    {-1, L"STATIC", SS_CENTER | WS_GROUP, 191, 78, 32, 13, L"Damping"},
+    {-1, L"BUTTON", BS_GROUPBOX, 7, 102, 273, 143, L"Appearance"},
+    {1009, L"STATIC", SS_LEFT | WS_GROUP, 15, 121, 60, 10, L"How many balls:"},
+    {1006, L"EDIT", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 78, 119, 29, 12, L""},
+    {-1, L"STATIC", SS_LEFT | WS_GROUP, 15, 142, 49, 8, L"Distance Func:"},
+    {1020, L"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 70, 142, 47, 10,
+     L"exp( - D\u00b2 )"},
+    {1021, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 70, 155, 47, 10, L"exp( - |D| )"},
+    {1022, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 70, 168, 41, 10, L"cos( D )"},
+    {1017, L"msctls_trackbar32", sliderStyle, 14, 178, 110, 21, L""},
+    {-1, L"STATIC", SS_CENTER | WS_GROUP, 37, 198, 51, 13, L"Max Radius"},
+    {1018, L"msctls_trackbar32", sliderStyle, 14, 208, 110, 21, L""},
+    {-1, L"STATIC", SS_CENTER | WS_GROUP, 38, 227, 51, 13, L"Min Radius"},
+    {1016, L"msctls_trackbar32", sliderStyle, 147, 117, 128, 21, L""},
+    {-1, L"STATIC", SS_CENTER | WS_GROUP, 170, 137, 51, 13, L"Blobbiness"},
+    {-1, L"STATIC", SS_LEFT | WS_GROUP, 160, 157, 56, 11, L"Ghosting"},
+    {1011, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 223, 157, 10, 8, L""},
+    {-1, L"STATIC", SS_LEFT | WS_GROUP, 160, 172, 56, 11, L"Feather"},
+    {1014, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 223, 172, 10, 8, L""},
+    {-1, L"STATIC", SS_LEFT | WS_GROUP, 160, 186, 56, 11, L"Contours"},
+    {1015, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 223, 186, 10, 8, L""},
+};
+
+TEST(ConfigDialogTemplate, HoldsTheDialogAndItsControlsInTabOrder) {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(2003), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  ASSERT_NE(found, nullptr);
+  TemplateReader in{static_cast<const WORD*>(LockResource(LoadResource(nullptr, found)))};
+  EXPECT_EQ(in.word(), 1);       // dlgVer
+  EXPECT_EQ(in.word(), 0xFFFF);  // signature of an extended template
+  in.dword();                    // help id
+  EXPECT_EQ(in.dword(), 0u);     // no extended styles
+  EXPECT_EQ(in.dword(),
+            static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+  EXPECT_EQ(in.word(), 27);
+  const short x = in.word(), y = in.word(), cx = in.word(), cy = in.word();
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(cx, 287);
+  EXPECT_EQ(cy, 252);
+  EXPECT_EQ(in.word(), 0);  // no menu
+  EXPECT_EQ(in.word(), 0);  // no class of its own
+  EXPECT_EQ(in.text(), L"Vorlix");
+  EXPECT_EQ(in.word(), 8);    // points
+  EXPECT_EQ(in.word(), 400);  // normal weight
+  const WORD italicAndCharset = in.word();
+  EXPECT_EQ(italicAndCharset, 0);
+  EXPECT_EQ(in.text(), L"MS Sans Serif");
+
+  for (const TemplateControl& want : templateControls) {
+    SCOPED_TRACE(want.id);
+    in.alignToDword();
+    in.dword();  // help id
+    EXPECT_EQ(in.dword(), 0u);
+    EXPECT_EQ(in.dword(), want.style | WS_CHILD | WS_VISIBLE);
+    const short rx = in.word(), ry = in.word(), rcx = in.word(), rcy = in.word();
+    EXPECT_EQ(rx, want.x);
+    EXPECT_EQ(ry, want.y);
+    EXPECT_EQ(rcx, want.cx);
+    EXPECT_EQ(rcy, want.cy);
+    EXPECT_EQ(static_cast<int>(in.dword()), want.id);
+    const std::wstring cls = in.nameOrOrdinal();  // class names are case-blind
+    EXPECT_EQ(_wcsicmp(cls.c_str(), want.cls), 0);
+    EXPECT_EQ(in.nameOrOrdinal(), want.text);
+    EXPECT_EQ(in.word(), 0);  // no creation data
+  }
 }
 
 class ConfigDialog : public ::testing::Test {
@@ -195,6 +311,22 @@ TEST_F(ConfigDialog, MinimumAboveMaximumIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(seen[0].owner, seenDialog);
   EXPECT_EQ(seen[0].buttons, 1);
   EXPECT_EQ(valueCount(), 0u);
+}
+
+TEST_F(ConfigDialog, StoredNumbersOf2To31AndAboveShowAtTheUpperEnd) {
+  storeSetting("blobbiness", 0xFFFFFFFFu);
+  storeSetting("maxRadius", 0x80000000u);
+  storeSetting("springK", 0x80000001u);
+  EXPECT_EQ(run([](HWND dialog) {
+              EXPECT_EQ(slider(dialog, 1016), 300);
+              EXPECT_EQ(slider(dialog, 1017), 200);
+              EXPECT_EQ(slider(dialog, 1012), 200);
+              press(dialog, 1);
+            }),
+            1);
+  EXPECT_EQ(stored().blobbiness, 300u);
+  EXPECT_EQ(stored().maxRadius, 200u);
+  EXPECT_EQ(stored().springK, 200u);
 }
 
 TEST_F(ConfigDialog, StoredNumbersOutsideTheControlsShowAtTheEdgeOrNotAtAll) {
