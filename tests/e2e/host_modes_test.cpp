@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "message_box.h"
@@ -266,11 +267,43 @@ TEST_F(Family95, PreviewNeverAsksForThePassword) {
 }
 
 TEST_F(Family95, ChangePasswordCallsThePlatformServiceAndEndsWithZero) {
-  SaverProcess saver = startSaver("/a");
-  MessageBoxWatcher boxes(saver.info.dwProcessId);  // Wine's service may show a note
-  const DWORD code = saver.waitExit(startTimeoutMs);
-  boxes.stop();
+  // The double stands in for Wine's stub of the service, for the saver only.
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string service = std::string(system) + "\\MPR.DLL";
+  const std::string kept = service + ".kept";
+  ASSERT_TRUE(CopyFileA(service.c_str(), kept.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(VORLIX_MPR_DOUBLE, service.c_str(), FALSE));
+  setString("Software\\Wine\\AppDefaults\\VorlixSS.scr\\DllOverrides", "mpr", "native");
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VorlixTest\\MprDouble");
+
+  HWND parent = createTestWindow(80, 60);
+  SaverProcess saver = startSaver("/a " + std::to_string(reinterpret_cast<uintptr_t>(parent)));
+  const DWORD code = saver.waitExitPumping(startTimeoutMs);
+
+  char provider[32] = {};
+  DWORD calls = 0, reserved = 99, size = sizeof provider;
+  uint64_t window = 0;
+  const char* record = "Software\\VorlixTest\\MprDouble";
+  RegGetValueA(HKEY_CURRENT_USER, record, "provider", RRF_RT_REG_SZ, nullptr, provider, &size);
+  size = sizeof calls;
+  RegGetValueA(HKEY_CURRENT_USER, record, "calls", RRF_RT_DWORD, nullptr, &calls, &size);
+  size = sizeof reserved;
+  RegGetValueA(HKEY_CURRENT_USER, record, "reserved", RRF_RT_DWORD, nullptr, &reserved, &size);
+  size = sizeof window;
+  RegGetValueA(HKEY_CURRENT_USER, record, "window", RRF_RT_QWORD, nullptr, &window, &size);
+
+  DestroyWindow(parent);
+  CopyFileA(kept.c_str(), service.c_str(), FALSE);
+  DeleteFileA(kept.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\VorlixSS.scr\\DllOverrides");
+  RegDeleteTreeA(HKEY_CURRENT_USER, record);
+
   EXPECT_EQ(code, 0u);
+  EXPECT_EQ(calls, 1u);
+  EXPECT_STREQ(provider, "SCRSAVE");
+  EXPECT_EQ(window, reinterpret_cast<uintptr_t>(parent));
+  EXPECT_EQ(reserved, 0u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "host/host_main.h"
 #include "host/password_hooks.h"
 #include "host/saver_window.h"
+#include "import_patch.h"
 #include "test_window.h"
 
 namespace {
@@ -74,6 +75,20 @@ TEST_F(HostRules, LosingActivationClosesAndGainingItDoesNot) {
 TEST_F(HostRules, SetCursorIsAnsweredAtOnce) {
   EXPECT_EQ(HostDefaultProc(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), 0), 1);
   EXPECT_FALSE(closeRequested(window));
+}
+
+TEST_F(HostRules, FullScreenHidesTheCursorAndThePreviewLeavesItAlone) {
+  const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  for (bool preview : {false, true}) {
+    saverWindow.previewMode = preview;
+    SetCursor(arrow);
+    HostDefaultProc(window, WM_SHOWWINDOW, 1, 0);
+    EXPECT_EQ(GetCursor() == nullptr, !preview) << "shown, preview " << preview;
+    SetCursor(arrow);
+    HostDefaultProc(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT);
+    EXPECT_EQ(GetCursor() == nullptr, !preview) << "set cursor, preview " << preview;
+  }
+  SetCursor(arrow);
 }
 
 TEST_F(HostRules, PowerEventsFollowTheirTable) {
@@ -241,6 +256,40 @@ bool saverAnnounced() {
   return running != FALSE;
 }
 
+// The running announcements the host makes, counted through this program's import of
+// SystemParametersInfoA (the host code is linked into it).
+struct Announcements {
+  int running = 0, stopped = 0;
+} announcements;
+using SystemParametersFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+SystemParametersFn realSystemParameters = nullptr;
+BOOL WINAPI countingSystemParameters(UINT action, UINT number, PVOID data, UINT flags) {
+  if (action == SPI_SCREENSAVERRUNNING) ++(number ? announcements.running : announcements.stopped);
+  return realSystemParameters(action, number, data, flags);
+}
+
+TEST_F(PasswordGate, ARunThatLoadedTheEntryPointAnnouncesOnceRunningAndOnceStopped) {
+  ASSERT_GT(patchImport("user32.dll", "SystemParametersInfoA",
+                        reinterpret_cast<void*>(countingSystemParameters),
+                        reinterpret_cast<void**>(&realSystemParameters)),
+            0);
+  announcements = {};
+  LoadPasswordVerifier();
+  EXPECT_EQ(announcements.running, 1);
+  EXPECT_EQ(announcements.stopped, 0);
+  UnloadPasswordVerifier();
+  UnloadPasswordVerifier();  // a second unload, with nothing loaded, says nothing
+  EXPECT_EQ(announcements.running, 1);
+  EXPECT_EQ(announcements.stopped, 1);
+
+  // A run without the lock password loads nothing and announces nothing.
+  announcements = {};
+  setDesktopPassword(0);
+  LoadPasswordVerifier();
+  UnloadPasswordVerifier();
+  EXPECT_EQ(announcements.running + announcements.stopped, 0);
+}
+
 TEST_F(PasswordGate, TheVerifierIsLoadedFromTheSystemDirectoryAndReleasedAgain) {
   ASSERT_FALSE(saverAnnounced());
   LoadPasswordVerifier();
@@ -283,8 +332,10 @@ TEST_F(PasswordGate, AWrongPasswordKeepsTheSaverAndARightOneLetsItClose) {
                                nullptr, nullptr, nullptr);
   LoadPasswordVerifier();
   setDouble("answer", 0);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));  // as the password dialog leaves it
   EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(IsWindow(saver));
+  EXPECT_EQ(GetCursor(), nullptr) << "the cursor was not hidden again after the refusal";
   EXPECT_EQ(readDouble("calls"), 1u);
   // Within 200 ms of the refusal a close is refused without asking.
   SendMessageA(saver, WM_CLOSE, 0, 0);

@@ -1,6 +1,7 @@
 // Redirects calls that the program's own module makes through its import table, so a
-// benchmark can count and time them (buffer swaps, heap allocations) without changing the
-// saver's code. Only the executable's own imports are touched, never a system DLL's.
+// benchmark or a test can count and time them (buffer swaps, heap allocations, system
+// announcements) without changing the saver's code. Only the executable's own imports are
+// touched, never a system DLL's.
 #pragma once
 
 // Points every import of function (from dll, or from any DLL when dll is null) in the
