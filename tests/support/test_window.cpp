@@ -49,11 +49,17 @@ void writeWholeFile(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
-void storeSetting(const char* name, DWORD value) {
+HKEY openSettingsKey() {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       &key, nullptr) != ERROR_SUCCESS)
-    return;
+    return nullptr;
+  return key;
+}
+
+void storeSetting(const char* name, DWORD value) {
+  HKEY key = openSettingsKey();
+  if (!key) return;
   RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
 }

@@ -19,6 +19,9 @@ std::string readWholeFile(const std::string& path);
 // Creates or replaces a file with the given bytes.
 void writeWholeFile(const std::string& path, const std::string& bytes);
 
+// The saver's settings key, created when missing, opened for everything; null on failure.
+HKEY openSettingsKey();
+
 // Stores one setting of the saver as the dialog would (a REG_DWORD under its key).
 void storeSetting(const char* name, DWORD value);
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "scene/settings.h"
+#include "test_window.h"
 
 namespace {
 
@@ -38,12 +39,6 @@ class SettingsFuzz : public ::testing::Test {
   void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
 
-  static HKEY openKey() {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    return key;
-  }
 };
 
 // Reads one value back with a buffer large enough for anything the rounds write.
@@ -100,7 +95,7 @@ void runRound(std::mt19937& rng, HKEY key, int round) {
 TEST_F(SettingsFuzz, AnyTypeAndSizeLoadsAsTheDefaultOrTheStoredNumber) {
   for (uint32_t seed : {1u, 2u, 3u, 4u}) {
     std::mt19937 rng(seed);
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     ASSERT_NE(key, nullptr);
     for (int round = 0; round < roundsPerSeed && !HasFailure(); ++round) runRound(rng, key, round);
     RegCloseKey(key);
@@ -114,7 +109,7 @@ TEST_F(SettingsFuzz, AFourByteValueOfEveryTypeReadsAsItsLittleEndianNumber) {
   const BYTE bytes[4] = {0x78, 0x56, 0x34, 0x12};
   for (DWORD type : valueTypes) {
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) continue;  // converted
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     ASSERT_EQ(RegSetValueExA(key, "springK", 0, type, bytes, sizeof bytes), ERROR_SUCCESS);
     RegCloseKey(key);
     loadSettings();
@@ -125,7 +120,7 @@ TEST_F(SettingsFuzz, AFourByteValueOfEveryTypeReadsAsItsLittleEndianNumber) {
 TEST_F(SettingsFuzz, EveryShortOrLongSizeOfADwordTakesTheDefault) {
   const BYTE bytes[8] = {9, 9, 9, 9, 9, 9, 9, 9};
   for (DWORD size : {0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u}) {
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     ASSERT_EQ(RegSetValueExA(key, "maxRadius", 0, REG_DWORD, bytes, size), ERROR_SUCCESS);
     RegCloseKey(key);
     saverSettings = SaverSettings{};

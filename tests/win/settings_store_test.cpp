@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "scene/settings.h"
+#include "test_window.h"
 
 namespace {
 
@@ -16,14 +17,8 @@ class SettingsStore : public ::testing::Test {
   }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath); }
 
-  static HKEY openKey() {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    return key;
-  }
   static void store(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
     RegCloseKey(key);
@@ -33,7 +28,7 @@ class SettingsStore : public ::testing::Test {
   }
   // Type and data of a stored value; type REG_NONE with size 0 when absent.
   static bool readStored(const char* name, DWORD& type, DWORD& value) {
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     DWORD size = sizeof value;
     const bool ok = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
                                      &size) == ERROR_SUCCESS && size == 4;
@@ -41,7 +36,7 @@ class SettingsStore : public ::testing::Test {
     return ok;
   }
   static DWORD valueCount() {
-    HKEY key = openKey();
+    HKEY key = openSettingsKey();
     DWORD count = 0, subkeys = 0;
     RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &count, nullptr,
                      nullptr, nullptr, nullptr);
