@@ -3,10 +3,9 @@
 // framebuffer check with its messages, and the release. Role bookkeeping is in ring_roles.
 #include "render/ghost_ring.h"
 
-#include <windows.h>
-
 #include <iostream>
 
+#include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
@@ -48,6 +47,14 @@ void roleSlots(int (&slots)[4]) {
   slots[3] = nextIndex;
 }
 
+// Gives the texture bound on the active unit a client-sized image of undefined content.
+void specifyRingImage() {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // GL_RGBA and GL_FLOAT describe only the absent client data; the storage format is the GL's.
+  glTexImage2D(GL_TEXTURE_2D, 0, ringInternalFormat, clientRect.right, clientRect.bottom, 0,
+               GL_RGBA, GL_FLOAT, nullptr);
+}
+
 }  // namespace
 
 // Creates one client-sized ring texture on the active unit and leaves it bound there.
@@ -59,10 +66,7 @@ bool createRingTexture(GLuint& name) {
   // GL_CLAMP, not GL_CLAMP_TO_EDGE: the quad samples texel centres only, so no border shows.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  // GL_RGBA and GL_FLOAT describe only the absent client data; the storage format is the GL's.
-  glTexImage2D(GL_TEXTURE_2D, 0, ringInternalFormat, clientRect.right, clientRect.bottom, 0,
-               GL_RGBA, GL_FLOAT, nullptr);
+  specifyRingImage();
   return true;
 }
 
@@ -144,7 +148,7 @@ const char* framebufferStatusText(GLenum status) {
 void reportFramebufferStatus(GLenum status) {
   const char* text = framebufferStatusText(status);
   if (!text) return;
-  MessageBoxA(nullptr, text, errorCaption, MB_OK);
+  showReport(errorCaption, text);
   if (text == unknownErrorText) std::cout << status << std::endl;  // endl flushes
 }
 
@@ -165,6 +169,24 @@ bool framebufferObjectsAvailable() {
   GLint attachments = 0;
   glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &attachments);
   return attachments >= 4;
+}
+
+// Resizes all four frames to clientRect and clears them to black; the roles stay. Older
+// frames of the old size would be stretched into the blend, so the trail starts afresh.
+void resizeGhostRing() {
+  if (!ringBuilt) return;
+  for (GLuint name : ringTextures) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    specifyRingImage();
+  }
+  glBindTexture(GL_TEXTURE_2D, 0);  // the next pass draws into them
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+  for (GLenum attachment : ringAttachments) {
+    glDrawBuffer(attachment);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  glDrawBuffer(GL_BACK);
 }
 
 // True between the ring's creation and its release.

@@ -20,19 +20,22 @@ void beginGhostFrame();
 // Draws to the window: back buffer cleared, ghost program current with the four frames bound.
 void compositeGhostFrames();
 
-// Reports an incomplete framebuffer in a message box.
+// Reports an incomplete framebuffer (a message box on Windows).
 void checkFramebufferStatus();
 
 // The message for a framebuffer status; null for a complete one. Any unlisted status
 // gives "Unknown Error".
 const char* framebufferStatusText(GLenum status);
 
-// Shows the message for status in a box captioned "Error" with no owner; an unlisted
-// status also goes to standard output as a decimal line.
+// Reports the message for status with the title "Error"; an unlisted status also goes to
+// standard output as a decimal line.
 void reportFramebufferStatus(GLenum status);
 
 // True when the GL offers framebuffer objects, so that the ring can be built.
 bool framebufferObjectsAvailable();
+
+// Gives the four frames the size of clientRect, cleared; nothing when no ring is built.
+void resizeGhostRing();
 
 // True while a built ring drives the frame (ghosting on and the ring built).
 bool ghostRingActive();

@@ -1,40 +1,17 @@
-// The saver window's OpenGL context: pixel format, rendering context, GLEW start, the
-// pixel-exact drawing state, and the probe that shows what the driver lacks for shaders.
+// The GL state both platforms share once a context is current: the pixel-exact drawing
+// state and its resize, the probe that reports what the driver lacks for shaders, and the
+// check that every OpenGL 2.0 entry point the renderer calls was loaded.
 #include "render/gl_context.h"
 
 #include <GL/glu.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <stdexcept>
 
+#include "render/diagnostics.h"
 #include "render/probe_verdict.h"
-#include "scene/frame_clock.h"
-
-HDC windowDC = nullptr;
 
 namespace {
-
-constexpr const char* initLogFileName = "logInit.txt";
-constexpr const char* glewFailureLine = "failed to init GLEW\n";
-
-// Double-buffered RGBA to a window, 24 colour bits, 16 depth bits, no other preference.
-const PIXELFORMATDESCRIPTOR pixelFormatRequest = {
-    sizeof(PIXELFORMATDESCRIPTOR),
-    1,
-    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-    PFD_TYPE_RGBA,
-    24,                  // colour bits
-    0, 0, 0, 0, 0, 0,    // red, green, blue bits and shifts
-    0, 0,                // alpha bits and shift
-    0, 0, 0, 0, 0,       // accumulation bits
-    16,                  // depth bits
-    0,                   // stencil bits
-    0,                   // auxiliary buffers
-    PFD_MAIN_PLANE,
-    0,                   // reserved
-    0, 0, 0,             // layer, visible and damage masks
-};
-static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the request is the 40-byte record");
 
 // Reads one of the probe's flags from GLEW.
 bool readGlewFlag(ProbeFlag flag, void*) {
@@ -50,6 +27,8 @@ bool readGlewFlag(ProbeFlag flag, void*) {
   return false;
 }
 
+}  // namespace
+
 // The fixed base state of the run: one unit per pixel, origin at the lower-left corner.
 void setDrawingState(GLsizei width, GLsizei height) {
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -61,6 +40,11 @@ void setDrawingState(GLsizei width, GLsizei height) {
   glShadeModel(GL_SMOOTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glLineWidth(1.0f);
+  setPixelProjection(width, height);
+}
+
+// Viewport and projection over the whole drawable, one unit per pixel.
+void setPixelProjection(GLsizei width, GLsizei height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -69,33 +53,10 @@ void setDrawingState(GLsizei width, GLsizei height) {
   glLoadIdentity();
 }
 
-}  // namespace
-
-// The whole chain is judged by glewInit alone: any earlier failure leaves no context current,
-// and then GLEW cannot read a GL version.
-void initGLContext(HWND window) {
-  FILE* log = std::fopen(initLogFileName, "w");  // emptied at every start
-  windowDC = GetDC(window);
-  const int format = ChoosePixelFormat(windowDC, &pixelFormatRequest);
-  SetPixelFormat(windowDC, format, &pixelFormatRequest);
-  HGLRC context = wglCreateContext(windowDC);
-  wglMakeCurrent(windowDC, context);
-  if (glewInit() != GLEW_OK) {
-    if (log) {
-      std::fputs(glewFailureLine, log);
-      std::fflush(log);
-      std::fclose(log);
-    }
-    std::exit(1);
-  }
-  setDrawingState(clientRect.right, clientRect.bottom);
-  if (log) std::fclose(log);
-}
-
-// Shows at most one box, then the standard-output line that goes with it.
+// Shows at most one report, then the standard-output line that goes with it.
 bool probeShaderSupport() {
   const ProbeVerdict verdict = decideShaderSupport(readGlewFlag, nullptr);
-  if (verdict.boxTitle) MessageBoxA(nullptr, verdict.boxText, verdict.boxTitle, MB_OK);
+  if (verdict.boxTitle) showReport(verdict.boxTitle, verdict.boxText);
   if (verdict.outputLine) {
     std::fputs(verdict.outputLine, stdout);
     std::fflush(stdout);
@@ -137,4 +98,12 @@ bool shaderEntryPointsLoaded() {
   for (const void* entryPoint : entryPoints)
     if (!entryPoint) return false;
   return true;
+}
+
+// NOTE: GLEW leaves the OpenGL 2.0 entry points null on a driver without them, and the scene
+// would call through them; the start stops here instead, after the probe said what is missing.
+void requireShaderEntryPoints() {
+  if (!shaderEntryPointsLoaded())
+    throw std::runtime_error("This graphics driver does not offer the OpenGL 2.0 shader "
+                             "functions that the saver needs.");
 }

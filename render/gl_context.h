@@ -1,20 +1,25 @@
-// The saver window's OpenGL context: pixel format, rendering context, GLEW, and the fixed
-// pixel-exact drawing state; then a probe that reports what the driver lacks for shaders.
+// The GL state both platforms share once their context is current: the pixel-exact drawing
+// state, the probe that reports what the driver lacks for shaders, and the check of the
+// OpenGL 2.0 entry points. The contexts themselves: gl_context_wgl.h, gl_context_glx.h.
 #pragma once
 
 #include <GL/glew.h>
-#include <windows.h>
 
-// The saver window's device context, kept for the buffer swap of every frame.
-extern HDC windowDC;
+// What the context set-up records when the GL function loader cannot start.
+constexpr const char* glewFailureLine = "failed to init GLEW\n";
 
-// Creates and makes current the window's context, starts GLEW and sets the drawing state
-// from clientRect. Writes logInit.txt; on a failed GLEW start the process ends with code 1.
-void initGLContext(HWND window);
+// The fixed drawing state of the run, with a pixel projection of width x height.
+void setDrawingState(GLsizei width, GLsizei height);
 
-// Reports missing shader support in message boxes; true when GLSL, vertex and fragment
-// programs are all present.
+// Viewport and projection for a drawable of width x height pixels, origin bottom-left.
+void setPixelProjection(GLsizei width, GLsizei height);
+
+// Reports missing shader support ("Error" or "Warning"); true when GLSL, vertex and
+// fragment programs are all present.
 bool probeShaderSupport();
 
 // True when GLEW loaded every OpenGL 2.0 shader entry point that the renderer calls.
 bool shaderEntryPointsLoaded();
+
+// Raises std::runtime_error, saying what is missing, unless shaderEntryPointsLoaded().
+void requireShaderEntryPoints();

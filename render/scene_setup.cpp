@@ -2,15 +2,15 @@
 // uniforms of the metaball program, built once per saver window.
 #include "render/scene_setup.h"
 
-#include <windows.h>
-
 #include <cstdio>
 
 #include "render/blob_shape.h"
+#include "render/gl_context.h"
 #include "render/ghost_ring.h"
 #include "render/shader_composer.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"
+#include "scene/frame_clock.h"
 #include "scene/settings.h"
 
 zunoShader* metaballShader = nullptr;
@@ -22,7 +22,6 @@ namespace {
 // The metaball program's vertex stage: the fragment stage works from window coordinates.
 const char* const metaballVertexSource = "void main(){gl_Position=ftransform();}";
 
-const char* const shaderResourceType = "GLSL_SHADER";
 const char* const ghostFragmentResource = "#126";
 const char* const ghostVertexResource = "#127";
 
@@ -30,16 +29,6 @@ const char* const noFramebufferObjectsLine =
     "Ghosting is off: this OpenGL offers no framebuffer objects.\n";
 
 }  // namespace
-
-std::string loadShaderResource(const char* name) {
-  HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC resource = FindResourceA(module, name, shaderResourceType);
-  if (!resource) return std::string();
-  HGLOBAL loaded = LoadResource(module, resource);
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) return std::string();
-  return std::string(static_cast<const char*>(bytes), SizeofResource(module, resource));
-}
 
 void initScene() {
   blobExponent = blobExponentFor(saverSettings.blobbiness);
@@ -82,4 +71,10 @@ void releaseScene() {
   delete ghostShader;
   ghostShader = nullptr;
   releaseGhostRing();
+}
+
+void resizeScene(int32_t width, int32_t height) {
+  clientRect = {0, 0, width, height};
+  setPixelProjection(width, height);
+  resizeGhostRing();
 }

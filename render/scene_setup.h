@@ -2,6 +2,7 @@
 // of the metaball program, built at window creation and released at its destruction.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class zunoShader;
@@ -19,5 +20,10 @@ void releaseScene();
 // Uploads falloff, blobHeight and THRESHOLD to the metaball program.
 void uploadBlobUniforms();
 
-// Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent.
+// Makes the picture fill a drawable of the new size: clientRect, viewport, projection and
+// the ring's frames follow it; the balls keep moving, inside the new bounds from the next step.
+void resizeScene(int32_t width, int32_t height);
+
+// Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent
+// (shader_resources_win.cpp: the module's resources; shader_resources_linux.cpp: built in).
 std::string loadShaderResource(const char* name);

@@ -1,15 +1,15 @@
 // zunoShader: compiling, linking, enabling and feeding one GLSL program through the
-// OpenGL 2.0 entry points; its diagnostics go to the standard streams and logShader.txt.
+// OpenGL 2.0 entry points; its diagnostics go to the standard streams and the shader log.
 #include "render/shader_program.h"
 
 #include <cstdio>
 
+#include "render/diagnostics.h"
 #include "render/scene_setup.h"
 #include "render/shader_text.h"
 
 namespace {
 
-constexpr const char* shaderLogFileName = "logShader.txt";
 constexpr const char* vertexCompileFailure = "ERROR: Could not compile vertex shader.\n";
 constexpr const char* fragmentCompileFailure = "ERROR: Could not compile fragment shader.\n";
 constexpr const char* linkFailure = "ERROR: Could not link shaders.";
@@ -29,34 +29,24 @@ constexpr const char* linkFailureUserText =
     "The linker's log is in logShader.txt in the saver's working folder.\n";
 constexpr GLsizei infoLogSize = 512;  // a longer log is cut to 511 characters
 
-// Puts log followed by a line end into the already opened file (nothing when it did not open).
-void writeLogFile(FILE* file, const std::string& log) {
-  if (!file) return;
-  std::fprintf(file, "%s\n", log.c_str());
-  std::fflush(file);
-  std::fclose(file);
-}
-
-// Replaces logShader.txt with the shader's info log, also shown on standard output.
+// Keeps the shader's info log (see keepShaderLog), also shown on standard output.
 void writeShaderLog(GLuint shader) {
-  FILE* file = std::fopen(shaderLogFileName, "w");  // opened before the log is fetched
   char buffer[infoLogSize] = {};
   glGetShaderInfoLog(shader, infoLogSize, nullptr, buffer);
   const std::string log = cutInfoLog(buffer, sizeof buffer);
   std::printf("%s\n", log.c_str());
   std::fflush(stdout);
-  writeLogFile(file, log);
+  keepShaderLog(log);
 }
 
-// Replaces logShader.txt with the program's info log, also shown on standard output.
+// Keeps the program's info log (see keepShaderLog), also shown on standard output.
 void writeProgramLog(GLuint program) {
-  FILE* file = std::fopen(shaderLogFileName, "w");
   char buffer[infoLogSize] = {};
   glGetProgramInfoLog(program, infoLogSize, nullptr, buffer);
   const std::string log = cutInfoLog(buffer, sizeof buffer);
   std::printf("cool\n%s\nhi there\n", log.c_str());
   std::fflush(stdout);
-  writeLogFile(file, log);
+  keepShaderLog(log);
 }
 
 // Reports a failed step on standard error; unbuffered, so nothing to flush.

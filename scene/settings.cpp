@@ -1,5 +1,5 @@
 // The process-wide settings record and the stored value names (portable; the registry
-// access is in settings_store.cpp).
+// access is in settings_store_win.cpp).
 #include "scene/settings.h"
 
 SaverSettings saverSettings{};

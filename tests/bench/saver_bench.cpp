@@ -20,11 +20,12 @@
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
-#include "scene/saver_proc.h"
+#include "scene/saver_proc_win.h"
 #include "scene/settings.h"
 
 namespace {

@@ -17,11 +17,12 @@
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "scene/frame_clock.h"
-#include "scene/saver_proc.h"
+#include "scene/saver_proc_win.h"
 #include "scene/settings.h"
 #include "test_window.h"
 

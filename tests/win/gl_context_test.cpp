@@ -10,6 +10,7 @@
 
 #include "message_box.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "scene/frame_clock.h"
 #include "test_window.h"
 

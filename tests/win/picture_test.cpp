@@ -10,6 +10,7 @@
 
 #include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"

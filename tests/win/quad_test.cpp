@@ -7,6 +7,7 @@
 
 #include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/shader_program.h"
 #include "scene/frame_clock.h"
 #include "test_window.h"

@@ -7,6 +7,7 @@
 
 #include "render/ghost_ring.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "scene/frame_clock.h"

@@ -1,24 +1,21 @@
-// The saver procedure and the frame tick: where window creation, destruction and every
-// timer tick reach the scene, and in which order.
-#include "scene/saver_proc.h"
+// Windows: the saver procedure and the frame timer: where window creation, destruction and
+// every timer tick reach the scene, and in which order.
+#include "scene/saver_proc_win.h"
 
 #include <mmsystem.h>
 
 #include <ctime>
-#include <stdexcept>
 
 #include "host/saver_window.h"
-#include "render/fullscreen_quad.h"
-#include "render/ghost_ring.h"
 #include "render/gl_context.h"
+#include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
-#include "scene/balls.h"
 #include "scene/frame_clock.h"
+#include "scene/frame_tick.h"
 #include "scene/random.h"
 #include "scene/settings.h"
 #ifdef VORLIX_GL_CHECKS
-#include "scene/tick_checks.h"  // the soak's checking build only
+#include "scene/tick_checks_win.h"  // the soak's checking build only
 #endif
 
 std::exception_ptr sceneStartFailure;
@@ -33,11 +30,7 @@ void startScene(HWND window) {
   clientRect = {client.left, client.top, client.right, client.bottom};
   initGLContext(window);
   probeShaderSupport();
-  // NOTE: GLEW leaves the OpenGL 2.0 entry points null on a driver without them, and the
-  // scene would call through them. Stop here, after the probe has said what is missing.
-  if (!shaderEntryPointsLoaded())
-    throw std::runtime_error("This graphics driver does not offer the OpenGL 2.0 shader "
-                             "functions that the saver needs.");
+  requireShaderEntryPoints();
   loadSettings();
   initScene();
   SetTimer(window, frameTimerId, frameTimerPeriodMs, FrameTimerProc);
@@ -65,21 +58,8 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
-void advanceSimulation(float elapsed) {
-  stepRemainder = runFixedSteps(stepRemainder, elapsed, stepBalls);
-}
-
 void CALLBACK FrameTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  float elapsed;
-  if (!takeTickReading(timeGetTime(), elapsed)) return;  // the first tick only records
-  advanceSimulation(elapsed);
-  if (ghostRingActive()) {
-    beginGhostFrame();
-    drawFullScreenQuad();  // the metaball pass into the ring
-    compositeGhostFrames();
-  }
-  drawFullScreenQuad();  // the blend, or the metaball pass straight into the back buffer
-  metaballShader->enable(true);
+  if (!runFrameTick(timeGetTime())) return;  // the first tick only records the time
   SwapBuffers(windowDC);
 #ifdef VORLIX_GL_CHECKS
   checkTick();

@@ -1,0 +1,36 @@
+// Linux: the frame timer of the run. A 10 ms period on the monotonic clock, read as a
+// wrapping 32-bit millisecond count like the Windows multimedia clock; waits that wake for
+// X events and for SIGTERM and SIGINT, the signals that end a module.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds of CLOCK_MONOTONIC, wrapping modulo 2^32.
+uint32_t monotonicMilliseconds();
+
+// Blocks SIGTERM and SIGINT outside the waits, and notes their arrival.
+void installStopSignals();
+
+// True once SIGTERM or SIGINT has arrived.
+bool stopRequested();
+
+// The schedule of ticks: due every period, or at once when the previous tick ran late.
+class TickSchedule {
+ public:
+  // The first tick is due now.
+  TickSchedule();
+
+  // True when the next tick is due.
+  bool due() const;
+
+  // Notes that a tick ran; the next is due one period after the previous due time, or now
+  // when that has passed already (late ticks are not caught up: the elapsed time is).
+  void ticked();
+
+  // Waits until the next tick is due, input arrives on descriptor, or a stop signal comes;
+  // lets a stop signal in even when the tick is due already.
+  void waitForTick(int descriptor) const;
+
+ private:
+  int64_t nextDue_;  // nanoseconds of CLOCK_MONOTONIC
+};

@@ -1,0 +1,230 @@
+// The command line of the Linux program, table-driven: each setting once, with its range.
+#include "host_x11/options.h"
+
+#include <cstring>
+
+namespace {
+
+// A setting given as a whole number in a range.
+struct NumberOption {
+  const char* name;
+  uint32_t SaverSettings::*field;
+  uint32_t low, high;
+};
+const NumberOption numberOptions[] = {
+    {"count", &SaverSettings::nBalls, 1, 20},
+    {"max-radius", &SaverSettings::maxRadius, 10, 200},
+    {"min-radius", &SaverSettings::minRadius, 10, 200},
+    {"blobbiness", &SaverSettings::blobbiness, 0, 300},
+    {"spring", &SaverSettings::springK, 0, 200},
+    {"damping", &SaverSettings::damping, 0, 100},
+};
+
+// A switch, with its --no- form.
+struct SwitchOption {
+  const char* name;
+  bool SaverSettings::*field;
+};
+const SwitchOption switchOptions[] = {
+    {"ghosting", &SaverSettings::motionBlur},
+    {"feather", &SaverSettings::feather},
+    {"contour", &SaverSettings::contour},
+};
+
+// The distance functions by name, in func_type order.
+const char* const distanceNames[] = {"exp", "abs", "cos"};
+
+constexpr uint32_t largestWindowSide = 16384;
+const char* const radiusRuleText = "Cannot have min radius bigger than max";
+
+// Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
+bool readWhole(const char* text, uint32_t& value) {
+  if (!*text) return false;
+  uint64_t number = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    number = number * 10 + static_cast<uint64_t>(*c - '0');
+    if (number > UINT32_MAX) return false;
+  }
+  value = static_cast<uint32_t>(number);
+  return true;
+}
+
+// A window id: hexadecimal after 0x (or 0X), otherwise decimal; never 0.
+bool readWindowId(const char* text, uint32_t& id) {
+  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const char* digits = text + 2;
+    if (!*digits || std::strlen(digits) > 8) return false;
+    uint32_t number = 0;
+    for (const char* c = digits; *c; ++c) {
+      const char d = *c;
+      const int nibble = d >= '0' && d <= '9'   ? d - '0'
+                         : d >= 'a' && d <= 'f' ? d - 'a' + 10
+                         : d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                : -1;
+      if (nibble < 0) return false;
+      number = number << 4 | static_cast<uint32_t>(nibble);
+    }
+    id = number;
+  } else if (!readWhole(text, id)) {
+    return false;
+  }
+  return id != 0;
+}
+
+// WIDTHxHEIGHT, each side from 1 to largestWindowSide.
+bool readGeometry(const char* text, uint32_t& width, uint32_t& height) {
+  const char* cross = std::strchr(text, 'x');
+  if (!cross) return false;
+  const std::string widthText(text, cross);
+  return readWhole(widthText.c_str(), width) && readWhole(cross + 1, height) && width >= 1 &&
+         height >= 1 && width <= largestWindowSide && height <= largestWindowSide;
+}
+
+// "--name takes WHAT, not "VALUE"", or without the value when none was given.
+std::string takes(const std::string& option, const std::string& what, const char* value) {
+  std::string line = option + " takes " + what;
+  if (value) line += std::string(", not \"") + value + "\"";
+  return line;
+}
+
+std::string rangeText(uint32_t low, uint32_t high) {
+  return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+}
+
+// Reads one option (its name without dashes, its value or null); empty when good.
+std::string applyOption(const std::string& name, const char* value, bool& valueUsed,
+                        HostOptions& options) {
+  const std::string option = "--" + name;
+  valueUsed = true;
+  for (const NumberOption& number : numberOptions) {
+    if (name != number.name) continue;
+    uint32_t n = 0;
+    if (!value || !readWhole(value, n) || n < number.low || n > number.high)
+      return takes(option, rangeText(number.low, number.high), value);
+    options.settings.*number.field = n;
+    return "";
+  }
+  if (name == "distance") {
+    for (int32_t type = 0; type < 3; ++type) {
+      if (value && std::strcmp(value, distanceNames[type]) == 0) {
+        options.settings.func_type = type;
+        return "";
+      }
+    }
+    return takes(option, "exp, abs or cos", value);
+  }
+  if (name == "seed") {
+    if (!value || !readWhole(value, options.seed))
+      return takes(option, rangeText(0, UINT32_MAX), value);
+    options.seeded = true;
+    return "";
+  }
+  if (name == "window-id") {
+    if (!value || !readWindowId(value, options.windowId))
+      return takes(option, "a window id (decimal, or hexadecimal after 0x)", value);
+    options.place = DrawPlace::givenWindow;
+    return "";
+  }
+  if (name == "geometry") {
+    if (!value || !readGeometry(value, options.width, options.height))
+      return takes(option, "WIDTHxHEIGHT, each from 1 to " + std::to_string(largestWindowSide),
+                   value);
+    return "";
+  }
+
+  // The rest take no value.
+  valueUsed = false;
+  const bool negated = name.compare(0, 3, "no-") == 0;
+  const std::string base = negated ? name.substr(3) : name;
+  for (const SwitchOption& s : switchOptions) {
+    if (base != s.name) continue;
+    options.settings.*s.field = !negated;
+    return "";
+  }
+  if (base == "fps") {
+    options.showFps = !negated;
+    return "";
+  }
+  if (!negated && name == "root") {
+    options.place = DrawPlace::rootWindow;
+    return "";
+  }
+  if (!negated && name == "help") {
+    options.help = true;
+    return "";
+  }
+  return "unknown option \"" + option + "\" (vorlixss --help lists the options)";
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow) {
+  ParsedOptions parsed;
+  HostOptions& options = parsed.options;
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (argument[0] != '-' || argument[1] == '\0') {
+      parsed.error = std::string("unexpected argument \"") + argument +
+                     "\" (vorlixss --help lists the options)";
+      return parsed;
+    }
+    const char* name = argument + (argument[1] == '-' ? 2 : 1);
+    const char* equals = std::strchr(name, '=');
+    const std::string bare = equals ? std::string(name, equals) : std::string(name);
+    const char* value = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : nullptr);
+    bool valueUsed = false;
+    parsed.error = applyOption(bare, value, valueUsed, options);
+    if (!parsed.error.empty()) return parsed;
+    if (equals && !valueUsed) {
+      parsed.error = "--" + bare + " takes no value";
+      return parsed;
+    }
+    if (valueUsed && !equals) ++i;
+  }
+  const SaverSettings& s = options.settings;
+  if (s.minRadius > s.maxRadius) {
+    parsed.error = "--min-radius " + std::to_string(s.minRadius) + ": " + radiusRuleText +
+                   " (--max-radius " + std::to_string(s.maxRadius) + ")";
+    return parsed;
+  }
+  if (screensaverWindow && *screensaverWindow) {
+    if (!readWindowId(screensaverWindow, options.windowId)) {
+      parsed.error = takes("XSCREENSAVER_WINDOW", "a window id (decimal, or hexadecimal after 0x)",
+                           screensaverWindow);
+      return parsed;
+    }
+    options.place = DrawPlace::givenWindow;
+  }
+  return parsed;
+}
+
+const char* const optionsHelp =
+    "Usage: vorlixss [OPTION]...\n"
+    "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
+    "\n"
+    "Where it draws (by default a window of its own):\n"
+    "  --root                 on the root window\n"
+    "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
+    "  --geometry WxH         size of its own window (1280x720)\n"
+    "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
+    "\n"
+    "Settings (defaults in brackets):\n"
+    "  --count N              balls drawn, 1 to 20 [12]\n"
+    "  --distance F           field of a ball: exp (exp(-D^2)), abs (exp(-|D|)), cos (cos(D)) [exp]\n"
+    "  --max-radius N         largest ball radius in pixels, 10 to 200 [50]\n"
+    "  --min-radius N         smallest ball radius in pixels, 10 to 200, at most --max-radius [30]\n"
+    "  --blobbiness N         how far apart balls melt together, 0 to 300 [1]\n"
+    "  --spring N             spring stiffness, 0 to 200 [20]\n"
+    "  --damping N            damping, 0 to 100 [0]\n"
+    "  --ghosting, --no-ghosting   motion trails [off]\n"
+    "  --feather, --no-feather     soft rim around the blobs [off]\n"
+    "  --contour, --no-contour     outline just outside the blobs [off]\n"
+    "\n"
+    "Other:\n"
+    "  --fps                  show the frame rate in a corner\n"
+    "  --seed N               repeatable start (0 to 4294967295) instead of the clock's\n"
+    "  --help                 this text\n"
+    "\n"
+    "Options take one or two dashes; a value follows as the next argument or after '='.\n"
+    "In its own window, Escape or q ends the program.\n";
