@@ -59,15 +59,15 @@ HWND SceneSetup::window = nullptr;
 
 TEST_F(SceneSetup, WorkedShapeValuesReachTheMetaballProgram) {
   const struct { uint32_t blobbiness; float exponent, height; } rows[] = {
-      {0, 3.01f, 10.1437f}, {1, 2.6456401f, 7.0462317f}, {100, 0.5840155f, 0.8966124f},
-      {300, 0.01f, 0.5050251f}};
+      {0, 3.00999999f, 10.1436996f}, {1, 2.64564013f, 7.04623175f},
+      {100, 0.584015548f, 0.896612406f}, {300, 0.00999999978f, 0.505025089f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.blobbiness);
     saverSettings.blobbiness = row.blobbiness;
     saverSettings.nBalls = 20;
     initScene();
-    EXPECT_NEAR(blobExponent, row.exponent, 2e-6f);
-    EXPECT_NEAR(uniform("blobHeight"), row.height, 1e-4f);
+    EXPECT_EQ(blobExponent, row.exponent);
+    EXPECT_EQ(uniform("blobHeight"), row.height);
     EXPECT_EQ(uniform("THRESHOLD"), 0.5f);
     for (int i = 0; i < BALL_SLOTS; ++i) {
       const std::string name = "falloff[" + std::to_string(i) + "]";
