@@ -8,8 +8,8 @@
 
 namespace {
 
-// NOTE: logf and expf differ in the last place between C libraries; the double functions
-// rounded once to float give every platform the same bits.
+// NOTE: the float logf and expf need not be correctly rounded and may differ in the last
+// place between C libraries; the double functions rounded once to float agree everywhere.
 
 // ln(x) rounded to float.
 float roundedLog(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
