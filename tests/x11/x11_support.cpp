@@ -52,7 +52,7 @@ PrivateDisplay::PrivateDisplay(const std::vector<std::string>& extra) {
   close(ready[0]);
   if (got <= 0) return;  // display() stays null
   name_ = ":" + std::to_string(std::strtol(number, nullptr, 10));
-  for (int tries = 0; tries < 100 && !display_; ++tries) {
+  for (int tries = 0; tries < 500 && !display_; ++tries) {  // a busy machine starts it slowly
     display_ = XOpenDisplay(name_.c_str());
     if (!display_) pause(20);
   }
