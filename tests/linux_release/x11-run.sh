@@ -1,12 +1,12 @@
 # Sourced by the Linux release checks: a private Xvfb and short real runs of the program.
 # Never touches $DISPLAY's server: xvfb_start replaces DISPLAY with a display of its own.
 
-# Starts Xvfb (640x480, GLX through Mesa) on a free display and points DISPLAY at it.
-# The caller stops it with xvfb_stop, best from an EXIT trap.
+# xvfb_start [WIDTHxHEIGHT]: starts Xvfb (640x480 unless given, GLX through Mesa) on a free
+# display and points DISPLAY at it. The caller stops it with xvfb_stop, best from an EXIT trap.
 xvfb_start() {
   local number_file
   number_file=$(mktemp)
-  setsid Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 640x480x24 \
+  setsid Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${1:-640x480}x24" \
     3>"$number_file" >/dev/null 2>&1 </dev/null &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
