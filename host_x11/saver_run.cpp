@@ -65,6 +65,8 @@ void runFrames(bool showFps) {
 }  // namespace
 
 int runSaver(const HostOptions& options) {
+  // From the start: a SIGTERM while the scene starts then ends the run at its first wait.
+  installStopSignals();
   std::string failure;
   if (!openDrawTarget(options, failure)) {
     closeDrawTarget();
@@ -84,7 +86,6 @@ int runSaver(const HostOptions& options) {
   }
   if (options.showFps && !initFpsOverlay(drawTarget.display))
     std::fputs("vorlixss: no \"fixed\" font on this display, so no frame rate is shown\n", stderr);
-  installStopSignals();
   runFrames(options.showFps);
   releaseFpsOverlay();
   releaseScene();

@@ -1,6 +1,6 @@
-// Windows: the program's own saver procedure: window creation starts the whole scene (GL context,
-// probe, settings, shaders, balls, ring) and the 10 ms frame timer; destruction stops the
-// timer and releases the scene; every other message goes to the host's default handling.
+// Windows: the program's own saver procedure: window creation starts the whole scene (GL
+// context, probe, settings, shaders, balls, ring) and the 10 ms frame timer; destruction stops
+// the timer and releases the scene; every other message goes to the host's default handling.
 #pragma once
 
 #include <windows.h>
