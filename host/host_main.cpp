@@ -73,17 +73,19 @@ void showStartFailure(const std::string& reason) {
 }
 
 // The body under the crash guard. A C++ exception (a shader that did not build, a GL without
-// the shader functions) ends the run here with a box instead of a crash report.
+// the shader functions) ends the run here with a box instead of a crash report. The password
+// library is released rather than the stop announced outright: the saver window has
+// usually released it already, and announced the stop then, which must not be said twice.
 void runGuarded(void* context) {
   auto* run = static_cast<GuardedRun*>(context);
   try {
     run->result = runMode(run->tail);
   } catch (const ShaderBuildError& error) {
-    SetSaverRunning(false);
+    UnloadPasswordVerifier();
     showStartFailure(error.userText());
     run->result = -1;
   } catch (const std::exception& error) {
-    SetSaverRunning(false);
+    UnloadPasswordVerifier();
     showStartFailure(std::string(error.what()) + "\n");
     run->result = -1;
   }

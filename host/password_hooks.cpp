@@ -17,19 +17,6 @@ const char* const usePasswordValue = "ScreenSaveUsePassword";
 const char* const passwordLibrary = "PASSWORD.CPL";
 const char* const verifyEntryPoint = "VerifyScreenSavePwd";
 
-// True when the desktop's setting puts the lock password in force.
-bool lockPasswordInForce() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, desktopKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return false;
-  DWORD value = 0, size = sizeof value;
-  const bool inForce = RegQueryValueExA(key, usePasswordValue, nullptr, nullptr,
-                                        reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-                       value != 0;
-  RegCloseKey(key);
-  return inForce;
-}
-
 }  // namespace
 
 void SetSaverRunning(bool running) {
@@ -41,14 +28,24 @@ void SetSaverRunning(bool running) {
 void LoadPasswordVerifier() {
   if (!is95Family) return;
   if (passwordModule) UnloadPasswordVerifier();
-  if (!lockPasswordInForce()) return;
-  passwordModule = loadSystemLibrary(passwordLibrary);
-  if (!passwordModule) return;
-  verifyPasswordFn = entryPoint<VerifyPasswordFn>(passwordModule, verifyEntryPoint);
-  if (verifyPasswordFn)
-    SetSaverRunning(true);
-  else
-    UnloadPasswordVerifier();
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, desktopKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  // Four bytes of raw data, whatever type the value has; nonzero puts the password in force.
+  DWORD value = 0, size = sizeof value;
+  if (RegQueryValueExA(key, usePasswordValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                       &size) == ERROR_SUCCESS &&
+      value != 0) {
+    passwordModule = loadSystemLibrary(passwordLibrary);
+    if (passwordModule) {
+      verifyPasswordFn = entryPoint<VerifyPasswordFn>(passwordModule, verifyEntryPoint);
+      if (verifyPasswordFn)
+        SetSaverRunning(true);
+      else
+        UnloadPasswordVerifier();
+    }
+  }
+  RegCloseKey(key);  // only once the library is in place
 }
 
 void UnloadPasswordVerifier() {

@@ -75,6 +75,16 @@ void onCreate(HWND window) {
   if (!saverWindow.previewMode) SetCursor(nullptr);
 }
 
+// The end of the default handling: the shell's AutoPlay question (95 family) is answered
+// here, in every state; everything else goes to the platform.
+LRESULT defaultTail(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (saverWindow.autoPlayMessage != 0 && message == saverWindow.autoPlayMessage) {
+    requestClose(window);
+    return verifyPasswordFn ? 1 : 0;  // 1 cancels the AutoPlay the shell would start
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 }  // namespace
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -128,8 +138,9 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // In preview no input ends anything, and after an approved close nothing needs to.
   if (saverWindow.previewMode || saverWindow.closeApproved)
-    return DefWindowProcA(window, message, wParam, lParam);
+    return defaultTail(window, message, wParam, lParam);
 
   if (message == WM_CLOSE && is95Family && !AskPasswordBeforeClose(window)) {
     GetCursorPos(&saverWindow.mouseReference);  // the rules start afresh from here
@@ -175,12 +186,7 @@ LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
   }
-
-  if (saverWindow.autoPlayMessage != 0 && message == saverWindow.autoPlayMessage) {
-    requestClose(window);
-    return verifyPasswordFn ? 1 : 0;  // 1 cancels the AutoPlay the shell would start
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return defaultTail(window, message, wParam, lParam);
 }
 
 int RunSaverWindow(HWND parent) {

@@ -1,4 +1,4 @@
-// Shape arithmetic of the metaballs, each intermediate rounded to float.
+// Shape arithmetic of the metaballs, rounded to float where the saver's figures say so.
 #include "render/blob_shape.h"
 
 #include <algorithm>
@@ -6,21 +6,35 @@
 
 #include "scene/balls.h"
 
+namespace {
+
+// NOTE: the float logf and expf need not be correctly rounded and may differ in the last
+// place between C libraries; the double functions rounded once to float agree everywhere.
+
+// ln(x) rounded to float.
+float roundedLog(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
+
+// e^x rounded to float.
+float roundedExp(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
+
+}  // namespace
+
 float blobExponentFor(uint32_t blobbiness) {
-  const float logValue = std::log(static_cast<float>(blobbiness + 1u));
-  const float logBase = std::log(301.0f);
-  const float ratio = logValue / logBase;
-  return 3.01f - ratio * 3.0f;
+  // Only the two logarithms and the result are rounded to float; rounding the quotient and
+  // the product as well moves most slider positions by a unit in the last place.
+  const double logValue = roundedLog(static_cast<float>(blobbiness + 1u));
+  const double logBase = roundedLog(301.0f);
+  return static_cast<float>(3.01 - (logValue / logBase) * 3.0);
 }
 
 float blobHeightFor(float exponent) {
-  const float e = std::exp(exponent);
+  const float e = roundedExp(exponent);
   return e * 0.5f;
 }
 
 float falloffScaleFor(float blobHeight) {
   const float ratio = densityThreshold / blobHeight;
-  return -std::log(ratio);
+  return -roundedLog(ratio);
 }
 
 SaverSettings drawableSettings(const SaverSettings& settings) {

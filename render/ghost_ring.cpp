@@ -4,6 +4,7 @@
 #include "render/ghost_ring.h"
 
 #include <iostream>
+#include <string>
 
 #include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
@@ -157,18 +158,43 @@ void checkFramebufferStatus() {
   reportFramebufferStatus(glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT));
 }
 
-// True when the extension, every entry point the ring calls and four attachments exist.
-bool framebufferObjectsAvailable() {
+namespace {
+
+const char* const noFramebufferObjectsLine =
+    "Ghosting is off: this OpenGL offers no framebuffer objects.\n";
+
+// The ring hangs its four textures on colour attachments 0 to 3.
+constexpr GLint ringAttachmentsNeeded = 4;
+
+// True when the driver names the extension and every entry point the ring calls is loaded.
+bool framebufferEntryPointsLoaded() {
   // NOTE: GLEW loads an extension's entry points only when the driver names the extension,
   // and a driver may name it yet miss one; the ring calls all of these without a test.
-  if (!GLEW_EXT_framebuffer_object || !glGenFramebuffersEXT || !glBindFramebufferEXT ||
-      !glFramebufferTexture2DEXT || !glCheckFramebufferStatusEXT || !glDeleteFramebuffersEXT ||
-      !glActiveTexture)
-    return false;
-  // The ring hangs its four textures on colour attachments 0 to 3.
+  return GLEW_EXT_framebuffer_object && glGenFramebuffersEXT && glBindFramebufferEXT &&
+         glFramebufferTexture2DEXT && glCheckFramebufferStatusEXT && glDeleteFramebuffersEXT &&
+         glActiveTexture;
+}
+
+// How many colour attachments one framebuffer object can have on this GL.
+GLint colourAttachmentLimit() {
   GLint attachments = 0;
   glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &attachments);
-  return attachments >= 4;
+  return attachments;
+}
+
+}  // namespace
+
+// True when the extension, every entry point the ring calls and four attachments exist.
+bool framebufferObjectsAvailable() { return ghostingUnavailableLine().empty(); }
+
+// Why the ring cannot be built on this GL, as the line the saver prints; empty when it can.
+std::string ghostingUnavailableLine() {
+  if (!framebufferEntryPointsLoaded()) return noFramebufferObjectsLine;
+  const GLint attachments = colourAttachmentLimit();
+  if (attachments < ringAttachmentsNeeded)
+    return "Ghosting is off: this OpenGL offers only " + std::to_string(attachments) +
+           " colour attachments per framebuffer object, and ghosting needs four.\n";
+  return std::string();
 }
 
 // Resizes all four frames to clientRect and clears them to black; the roles stay. Older

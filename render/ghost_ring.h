@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <string>
+
 extern GLuint ringTextures[4];            // slots 0 to 3; 0 while no ring exists
 extern const GLenum ringAttachments[4];   // colour attachment of each slot, fixed
 extern GLuint ringFramebuffer;            // 0 while no ring exists
@@ -33,6 +35,10 @@ void reportFramebufferStatus(GLenum status);
 
 // True when the GL offers framebuffer objects, so that the ring can be built.
 bool framebufferObjectsAvailable();
+
+// The line that says why ghosting is off on this GL (no framebuffer objects, or fewer than
+// four colour attachments); empty when the ring can be built.
+std::string ghostingUnavailableLine();
 
 // Gives the four frames the size of clientRect, cleared; nothing when no ring is built.
 void resizeGhostRing();

@@ -25,9 +25,6 @@ const char* const metaballVertexSource = "void main(){gl_Position=ftransform();}
 const char* const ghostFragmentResource = "#126";
 const char* const ghostVertexResource = "#127";
 
-const char* const noFramebufferObjectsLine =
-    "Ghosting is off: this OpenGL offers no framebuffer objects.\n";
-
 }  // namespace
 
 void initScene() {
@@ -42,10 +39,11 @@ void initScene() {
   ghostShader = new zunoShader(ghostVertex, ghostFragment);
 
   if (saverSettings.motionBlur) {
-    if (framebufferObjectsAvailable())
+    const std::string unavailable = ghostingUnavailableLine();
+    if (unavailable.empty())
       createGhostRing();
     else
-      std::fputs(noFramebufferObjectsLine, stderr);  // the plain frame path then runs
+      std::fputs(unavailable.c_str(), stderr);  // the plain frame path then runs
   }
 
   initBalls();

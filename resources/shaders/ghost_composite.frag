@@ -1,4 +1,4 @@
-// Ghosting: the current frame and three older snapshots, blended by age.
+// Ghosting: four frames of the ring, blended by age.
 uniform sampler2D ancientFrame;
 uniform sampler2D lastFrame;
 uniform sampler2D curFrame;

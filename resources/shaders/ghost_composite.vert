@@ -1,4 +1,5 @@
-void main(){
+void main()
+{
 	gl_TexCoord[0] = gl_MultiTexCoord0;
 	gl_Position = ftransform();
 }

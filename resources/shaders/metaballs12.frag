@@ -1,4 +1,6 @@
-// Fixed metaball field of twelve balls (kept for reference; the saver composes its own).
+// Fixed metaball field of twelve balls, kept for reference: the saver composes its own
+// fragment text from the settings. Each ball adds blobHeight * exp(-falloff * D^2) to the
+// density; where the sum passes THRESHOLD the pixel takes the density-weighted colour.
 const int MAX_BALLS = 12;
 uniform float THRESHOLD;
 uniform vec3 ball[MAX_BALLS];
@@ -14,6 +16,7 @@ void main(){
 		totalDensity += density;
 		addColor.xyz += density*color[i];
 	}
+	// Inside a blob the mixed colour, brightened; else black.
 	if (totalDensity > THRESHOLD)
 		gl_FragColor = normalize(addColor)*1.1;
 	else

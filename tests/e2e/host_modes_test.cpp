@@ -129,8 +129,15 @@ TEST_F(HostModes, PowerEventsAndLossOfActivationEndTheSaver) {
   }
 }
 
+// The last context-menu request that reached the owner window below.
+MSG ownerRequest{};
+LRESULT CALLBACK recordingOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CONTEXTMENU) ownerRequest = {window, message, wParam, lParam, 0, {}};
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST_F(HostModes, ThePreviewFillsItsOwnerIgnoresInputAndEndsWithIt) {
-  HWND owner = createTestWindow(152, 112);
+  HWND owner = createTestWindow(152, 112, recordingOwner);
   const std::string tail = "/p " + std::to_string(reinterpret_cast<uintptr_t>(owner));
   SaverProcess saver = startSaver(tail);
   HWND preview = waitForSaverWindow(saver, "Preview", owner);
@@ -144,10 +151,16 @@ TEST_F(HostModes, ThePreviewFillsItsOwnerIgnoresInputAndEndsWithIt) {
             WS_CHILD | WS_CLIPCHILDREN);
   PostMessageA(preview, WM_KEYDOWN, VK_SPACE, 0);
   PostMessageA(preview, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  // A help request goes to the owner, with the owner's own handle.
-  PostMessageA(preview, WM_HELP, 0, 0);
+  // A context-menu request goes on to the owner, with the owner's own handle. (WM_HELP
+  // takes the same way, but the platform posts no message that carries a pointer from one
+  // process to another, so only the in-process tests can see it.)
+  ownerRequest = {};
+  PostMessageA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(7, 9));
   pumpMessages(700);
   EXPECT_EQ(saver.waitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_EQ(ownerRequest.hwnd, owner);
+  EXPECT_EQ(ownerRequest.wParam, reinterpret_cast<WPARAM>(owner));
+  EXPECT_EQ(ownerRequest.lParam, MAKELPARAM(7, 9));
   DestroyWindow(owner);
   EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u);
 }
@@ -217,15 +230,26 @@ class Family95 : public ::testing::Test {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
     RegCloseKey(key);
   }
-  static DWORD verifications() {
+  // A number of the password double's record: "calls", "loads", "running", "stopped".
+  static DWORD doubleRecord(const char* name = "calls") {
     HKEY key = nullptr;
     DWORD value = 0, size = 4;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VorlixTest\\PasswordDouble", 0, KEY_READ,
                       &key) == ERROR_SUCCESS) {
-      RegQueryValueExA(key, "calls", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
       RegCloseKey(key);
     }
     return value;
+  }
+  static DWORD verifications() { return doubleRecord("calls"); }
+  // Input of every kind and then a close request, posted to window.
+  static void pressEverythingAndClose(HWND window) {
+    for (UINT press : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN})
+      PostMessageA(window, press, VK_SPACE, 0);
+    SetCursorPos(600, 500);
+    PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    pumpMessages(500);
+    PostMessageA(window, WM_CLOSE, 0, 0);
   }
   std::string installed;
 };
@@ -256,13 +280,26 @@ TEST_F(Family95, AWrongPasswordKeepsTheSaverAndARightOneEndsIt) {
   EXPECT_EQ(verifications(), 2u);
 }
 
-TEST_F(Family95, PreviewNeverAsksForThePassword) {
+TEST_F(Family95, PreviewAndConfigureNeverLoadThePasswordLibraryNorAnnounceASaver) {
   setNumber("Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+  setNumber("Software\\VorlixTest\\PasswordDouble", "countAnnouncements", 1);
   HWND owner = createTestWindow(80, 60);
-  SaverProcess saver = startSaver("/p " + std::to_string(reinterpret_cast<uintptr_t>(owner)));
-  ASSERT_NE(waitForSaverWindow(saver, "Preview", owner), nullptr);
+  const std::string number = std::to_string(reinterpret_cast<uintptr_t>(owner));
+  SaverProcess preview = startSaver("/p " + number);
+  HWND window = waitForSaverWindow(preview, "Preview", owner);
+  ASSERT_NE(window, nullptr);
+  pressEverythingAndClose(window);  // the close ends a preview without asking
+  EXPECT_EQ(preview.waitExitPumping(startTimeoutMs), 0u);
+
+  SaverProcess configure = startSaver("/c:" + number);
+  HWND dialog = waitForProcessDialog(configure, "Vorlix");
+  ASSERT_NE(dialog, nullptr);
+  pressEverythingAndClose(dialog);
+  EXPECT_EQ(configure.waitExitPumping(startTimeoutMs), 0u);
   DestroyWindow(owner);
-  EXPECT_EQ(saver.waitExitPumping(startTimeoutMs), 0u);
+  // The announcements go through the password hooks, and are counted from the load on.
+  EXPECT_EQ(doubleRecord("loads"), 0u);
+  EXPECT_EQ(doubleRecord("running") + doubleRecord("stopped"), 0u);
   EXPECT_EQ(verifications(), 0u);
 }
 

@@ -1,5 +1,6 @@
 // A stand-in for the desktop's preview monitor: owns a small window, starts the saver in it
-// with /p, keeps it for a while, then closes the window and reports the saver's exit code.
+// with /p, says where the saver's window sits, keeps it for a while, then closes the window
+// and reports whether the saver's window went with it and the saver's exit code.
 //   preview_host SCR [SECONDS]
 #include <windows.h>
 
@@ -20,6 +21,17 @@ void pump(DWORD milliseconds) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     Sleep(10);
   } while (GetTickCount() - start < milliseconds);
+}
+
+// The saver's preview window inside owner, waiting up to milliseconds; null when none came.
+HWND findPreview(HWND owner, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    if (HWND preview = FindWindowExA(owner, nullptr, "WindowsScreenSaverClass", "Preview"))
+      return preview;
+    pump(50);
+  } while (GetTickCount() - start < milliseconds);
+  return nullptr;
 }
 
 }  // namespace
@@ -54,13 +66,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "preview_host: cannot start %s\n", argv[1]);
     return 2;
   }
-  pump(seconds * 1000);
+  const DWORD shown = GetTickCount();
+  HWND preview = findPreview(owner, seconds * 1000);
+  if (preview) {
+    RECT area, mine;
+    GetClientRect(preview, &area);
+    GetClientRect(owner, &mine);
+    std::printf("preview_host: the saver's window \"Preview\", %ldx%ld, is a child of my "
+                "window, whose client area is %ldx%ld\n",
+                area.right, area.bottom, mine.right, mine.bottom);
+  } else {
+    std::printf("preview_host: no preview window of the saver appeared in my window\n");
+  }
+  std::fflush(stdout);
+  const DWORD elapsed = GetTickCount() - shown;
+  if (elapsed < seconds * 1000) pump(seconds * 1000 - elapsed);
   DestroyWindow(owner);  // the preview ends with its owner
   DWORD code = STILL_ACTIVE;
   for (int i = 0; i < 100 && code == STILL_ACTIVE; ++i) {
     pump(50);
     GetExitCodeProcess(saver.hProcess, &code);
   }
+  if (preview)
+    std::printf("preview_host: my window is closed, and the saver's window %s\n",
+                IsWindow(preview) ? "is still there" : "went with it");
   std::printf("preview_host: the saver ended with exit code %lu\n", code);
   return code == 0 ? 0 : 1;
 }

@@ -251,7 +251,31 @@ TEST_F(ConfigDialog, ConfirmingAtOnceWritesAllTenDefaults) {
   EXPECT_EQ(s.maxRadius, 50u);
   EXPECT_EQ(s.minRadius, 30u);
   EXPECT_EQ(s.springK, 20u);
+  EXPECT_EQ(s.damping, 0u);
+  EXPECT_FALSE(s.motionBlur);
+  EXPECT_FALSE(s.feather);
+  EXPECT_FALSE(s.contour);
   EXPECT_EQ(s.func_type, 0);
+}
+
+TEST_F(ConfigDialog, StoredSwitchesAndEitherOtherDistanceFunctionShowAsStored) {
+  storeSetting("motionBlur", 1);
+  storeSetting("feather", 1);
+  storeSetting("contour", 1);
+  for (int funcType : {1, 2}) {
+    storeSetting("func_type", funcType);
+    EXPECT_EQ(run([funcType](HWND dialog) {
+                EXPECT_TRUE(checked(dialog, 1011));
+                EXPECT_TRUE(checked(dialog, 1014));
+                EXPECT_TRUE(checked(dialog, 1015));
+                EXPECT_FALSE(checked(dialog, 1020));
+                EXPECT_EQ(checked(dialog, 1021), funcType == 1);
+                EXPECT_EQ(checked(dialog, 1022), funcType == 2);
+                press(dialog, 2);
+              }),
+              0)
+        << funcType;
+  }
 }
 
 TEST_F(ConfigDialog, ControlsChangedByTheUserAreSavedOnConfirmation) {

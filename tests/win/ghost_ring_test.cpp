@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gl_samples.h"
+#include "import_patch.h"
 #include "message_box.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
@@ -593,6 +594,35 @@ TEST(NoFramebufferObjects, GhostingOnRunsThePlainPathSaysSoOnceAndShowsNoBox) {
   EXPECT_EQ(ringPassCount, 1u);
   releaseScene();
   EXPECT_EQ(metaballShader, nullptr);
+}
+
+// glGetIntegerv of a GL whose framebuffer objects take only two colour attachments.
+using GetIntegervFn = void(WINAPI*)(GLenum, GLint*);
+GetIntegervFn realGetIntegerv = nullptr;
+void WINAPI twoAttachmentsGetIntegerv(GLenum name, GLint* value) {
+  realGetIntegerv(name, value);
+  if (name == GL_MAX_COLOR_ATTACHMENTS_EXT) *value = 2;
+}
+
+TEST(FewColourAttachments, GhostingOnSaysWhyItIsOffAndBuildsNoRing) {
+  ensureContext();
+  clientRect = {0, 0, windowWidth, windowHeight};
+  saverSettings = SaverSettings{};
+  saverSettings.motionBlur = true;
+  ASSERT_GT(patchImport("opengl32.dll", "glGetIntegerv",
+                        reinterpret_cast<void*>(twoAttachmentsGetIntegerv),
+                        reinterpret_cast<void**>(&realGetIntegerv)),
+            0);
+  StreamCapture errors(2);
+  initScene();
+  const std::string said = errors.text();
+  patchImport("opengl32.dll", "glGetIntegerv", reinterpret_cast<void*>(realGetIntegerv), nullptr);
+  EXPECT_EQ(said,
+            "Ghosting is off: this OpenGL offers only 2 colour attachments per framebuffer "
+            "object, and ghosting needs four.\n");
+  EXPECT_FALSE(ghostRingActive());
+  EXPECT_EQ(ringFramebuffer, 0u);
+  releaseScene();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "host/host_main.h"
 #include "host/password_hooks.h"
@@ -126,20 +127,28 @@ TEST_F(HostRules, InPreviewAfterApprovalAndWhileAskingNothingCloses) {
   EXPECT_FALSE(closes(WM_ACTIVATEAPP, 0));
 }
 
-TEST_F(HostRules, TheAutoPlayQuestionClosesAndIsCancelledOnlyWithAPassword) {
+TEST_F(HostRules, TheAutoPlayQuestionClosesAndIsCancelledOnlyWithAPasswordInEveryState) {
   saverWindow.autoPlayMessage = RegisterWindowMessageA("QueryCancelAutoPlay");
-  EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 0);
-  EXPECT_TRUE(closeRequested(window));
-  verifyPasswordFn = [](HWND) -> BOOL { return TRUE; };
-  EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 1);
-  EXPECT_TRUE(closeRequested(window));
+  for (int state = 0; state < 3; ++state) {  // running, in preview, after an approved close
+    saverWindow.previewMode = state == 1;
+    saverWindow.closeApproved = state == 2;
+    verifyPasswordFn = nullptr;
+    EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 0) << state;
+    EXPECT_TRUE(closeRequested(window)) << state;
+    verifyPasswordFn = [](HWND) -> BOOL { return TRUE; };
+    EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 1) << state;
+    EXPECT_TRUE(closeRequested(window)) << state;
+  }
 }
 
 TEST_F(HostRules, OutsideThe95FamilyACloseIsNeverRefused) {
   verifyPasswordFn = [](HWND) -> BOOL { return FALSE; };  // would refuse, if it were asked
   HostDefaultProc(window, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(window));  // the platform's default handling destroyed it
-  EXPECT_EQ(HostDefaultProc(nullptr, HOSTM_VERIFYPASSWORD, 0, 0), 0);  // passed on, not answered
+  // The verification message goes to the platform (0), neither to the verifier (1) nor to
+  // the 95 family's answer without one (also 1).
+  verifyPasswordFn = [](HWND) -> BOOL { return TRUE; };
+  EXPECT_EQ(HostDefaultProc(nullptr, HOSTM_VERIFYPASSWORD, 0, 0), 0);
 }
 
 TEST_F(HostRules, TheWindowProcedureSwallowsTitleChangesTaskSwitchesAndSaverStarts) {
@@ -288,6 +297,26 @@ TEST_F(PasswordGate, ARunThatLoadedTheEntryPointAnnouncesOnceRunningAndOnceStopp
   LoadPasswordVerifier();
   UnloadPasswordVerifier();
   EXPECT_EQ(announcements.running + announcements.stopped, 0);
+}
+
+// Whether the entry point was in place at each RegCloseKey this program made.
+std::vector<bool> entryPointAtClose;
+using RegCloseKeyFn = LONG(WINAPI*)(HKEY);
+RegCloseKeyFn realRegCloseKey = nullptr;
+LONG WINAPI recordingRegCloseKey(HKEY key) {
+  entryPointAtClose.push_back(verifyPasswordFn != nullptr);
+  return realRegCloseKey(key);
+}
+
+TEST_F(PasswordGate, TheDesktopKeyIsClosedOnlyOnceTheLibraryIsLoaded) {
+  ASSERT_GT(patchImport(nullptr, "RegCloseKey", reinterpret_cast<void*>(recordingRegCloseKey),
+                        reinterpret_cast<void**>(&realRegCloseKey)),
+            0);
+  entryPointAtClose.clear();
+  LoadPasswordVerifier();
+  const std::vector<bool> seen = entryPointAtClose;
+  patchImport(nullptr, "RegCloseKey", reinterpret_cast<void*>(realRegCloseKey), nullptr);
+  EXPECT_EQ(seen, std::vector<bool>{true});
 }
 
 TEST_F(PasswordGate, TheVerifierIsLoadedFromTheSystemDirectoryAndReleasedAgain) {

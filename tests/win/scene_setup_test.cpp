@@ -40,15 +40,16 @@ class SceneSetup : public ::testing::Test {
     glGetUniformfv(metaballShader->program, location(name), &value);
     return value;
   }
-  // Declared size of a uniform array of the metaball program (0 when absent).
-  static GLint arraySize(const char* name) {
+  // Declared size of a uniform array of a program (0 when absent); the metaball program's
+  // by default.
+  static GLint arraySize(const char* name, GLuint program = metaballShader->program) {
     GLint count = 0;
-    glGetProgramiv(metaballShader->program, GL_ACTIVE_UNIFORMS, &count);
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
     for (GLint i = 0; i < count; ++i) {
       char found[64];
       GLint size = 0;
       GLenum type = 0;
-      glGetActiveUniform(metaballShader->program, i, sizeof found, nullptr, &size, &type, found);
+      glGetActiveUniform(program, i, sizeof found, nullptr, &size, &type, found);
       if (std::string(found).rfind(name, 0) == 0) return size;
     }
     return 0;
@@ -60,15 +61,15 @@ HWND SceneSetup::window = nullptr;
 
 TEST_F(SceneSetup, WorkedShapeValuesReachTheMetaballProgram) {
   const struct { uint32_t blobbiness; float exponent, height; } rows[] = {
-      {0, 3.01f, 10.1437f}, {1, 2.6456401f, 7.0462317f}, {100, 0.5840155f, 0.8966124f},
-      {300, 0.01f, 0.5050251f}};
+      {0, 3.00999999f, 10.1436996f}, {1, 2.64564013f, 7.04623175f},
+      {100, 0.584015548f, 0.896612406f}, {300, 0.00999999978f, 0.505025089f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.blobbiness);
     saverSettings.blobbiness = row.blobbiness;
     saverSettings.nBalls = 20;
     initScene();
-    EXPECT_NEAR(blobExponent, row.exponent, 2e-6f);
-    EXPECT_NEAR(uniform("blobHeight"), row.height, 1e-4f);
+    EXPECT_EQ(blobExponent, row.exponent);
+    EXPECT_EQ(uniform("blobHeight"), row.height);
     EXPECT_EQ(uniform("THRESHOLD"), 0.5f);
     for (int i = 0; i < BALL_SLOTS; ++i) {
       const std::string name = "falloff[" + std::to_string(i) + "]";
@@ -128,22 +129,46 @@ TEST_F(SceneSetup, ReleaseDestroysBothProgramsAndForgetsThem) {
   releaseScene();  // a second release finds nothing to do
 }
 
-TEST_F(SceneSetup, ShaderResourcesAreTheFilesWithCrLfAndNoTerminatingZero) {
-  const struct { const char* name; const char* file; } resources[] = {
-      {"#124", "metaballs12.frag"}, {"#125", "transform.vert"},
-      {"#126", "ghost_composite.frag"}, {"#127", "ghost_composite.vert"}};
+TEST_F(SceneSetup, ShaderResourcesHaveTheirSizesCrLfLineEndsAndNoTerminatingZero) {
+  const struct { const char* name; size_t size; } resources[] = {
+      {"#124", 923}, {"#125", 47}, {"#126", 458}, {"#127", 87}};
   for (const auto& r : resources) {
-    std::string expected;
-    for (char c : readWholeFile(std::string(VORLIX_SOURCE_DIR) + "\\resources\\shaders\\" + r.file)) {
-      if (c == '\n') expected += '\r';
-      expected += c;
-    }
     const std::string text = loadShaderResource(r.name);
-    EXPECT_EQ(text, expected) << r.name;
-    ASSERT_FALSE(text.empty());
-    EXPECT_NE(text.back(), '\0');
+    EXPECT_EQ(text.size(), r.size) << r.name;
+    EXPECT_EQ(text.find('\0'), std::string::npos) << r.name;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << r.name;
+    // Every line ends in CR LF, and there is no other CR.
+    for (size_t at = text.find_first_of("\r\n"); at != std::string::npos;
+         at = text.find_first_of("\r\n", at + 2))
+      ASSERT_EQ(text.compare(at, 2, "\r\n"), 0) << r.name << " at " << at;
   }
   EXPECT_EQ(loadShaderResource("#999"), "");
+}
+
+TEST_F(SceneSetup, ShaderResourcesBuildWhatTheyDescribe) {
+  // 124 with 125: the fixed field of twelve balls.
+  zunoShader fixed(loadShaderResource("#125"), loadShaderResource("#124"));
+  for (const char* array : {"ball", "color", "falloff"})
+    EXPECT_EQ(arraySize(array, fixed.program), 12) << array;
+  for (const char* single : {"blobHeight", "THRESHOLD"})
+    EXPECT_EQ(arraySize(single, fixed.program), 1) << single;
+  // 127 with 126: texture-coordinate set 0 passed on to the four frames' samplers (the
+  // blend's weights are read back by the ghosting ring's tests).
+  zunoShader ghost(loadShaderResource("#127"), loadShaderResource("#126"));
+  for (const char* frame : {"ancientFrame", "lastFrame", "curFrame", "nextFrame"})
+    EXPECT_EQ(arraySize(frame, ghost.program), 1) << frame;
+  GLint attributes = 0;
+  glGetProgramiv(ghost.program, GL_ACTIVE_ATTRIBUTES, &attributes);
+  std::string names;
+  for (GLint i = 0; i < attributes; ++i) {
+    char name[64] = {};
+    GLint size = 0;
+    GLenum type = 0;
+    glGetActiveAttrib(ghost.program, i, sizeof name, nullptr, &size, &type, name);
+    names += std::string(name) + " ";
+  }
+  EXPECT_NE(names.find("gl_MultiTexCoord0 "), std::string::npos) << names;
+  EXPECT_NE(names.find("gl_Vertex "), std::string::npos) << names;
 }
 
 TEST_F(SceneSetup, AMissingStageResourceFallsBackToTheDefaultText) {
