@@ -16,6 +16,7 @@
 
 #include "host_x11/fps_overlay.h"
 #include "host_x11/x11_window.h"
+#include "render/ghost_ring.h"
 #include "render/scene_setup.h"
 #include "scene/frame_clock.h"
 #include "scene/frame_tick.h"
@@ -246,7 +247,7 @@ TEST(WithoutGlx, TheProgramSaysSoAndEndsWithOne) {
   EXPECT_EQ(errors, "vorlixss: this X display offers no OpenGL (it has no GLX extension)\n");
 }
 
-TEST_F(OnDisplay, AFrameAllocatesNothing) {
+TEST_F(OnDisplay, AFrameAllocatesNothingAndTheGhostingFramesFollowAResize) {
   setenv("DISPLAY", screen->name().c_str(), 1);
   HostOptions options;
   options.width = 160;
@@ -263,6 +264,7 @@ TEST_F(OnDisplay, AFrameAllocatesNothing) {
     counting = tick > 5;  // past the first ticks, whatever the GL sets up lazily
     const uint32_t now = 1000 + tick * 23;
     takeWindowEvents();
+    if (tick == 60) resizeScene(200, 150);
     if (runFrameTick(now)) {
       drawFpsOverlay(now);
       swapWindowBuffers();
@@ -270,6 +272,12 @@ TEST_F(OnDisplay, AFrameAllocatesNothing) {
     counting = false;
   }
   EXPECT_EQ(allocations, 0);
+  for (GLuint frame : ringTextures) {
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, frame);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 200);
+  }
   releaseFpsOverlay();
   releaseScene();
   releaseGLContext();
