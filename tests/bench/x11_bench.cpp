@@ -2,7 +2,7 @@
 // for scripts/bench and asserts nothing.
 //   x11_bench REPS SECONDS OPTIONS...
 // OPTIONS are vorlixss's own (where to draw and the settings), read by its own parser. On
-// that window it times the GL floor (gl_floor.h, medians of REPS), then the draw-and-swap
+// that window it times the GL floor (gl_floor.h, medians of REPS; none for 0), then the draw-and-swap
 // ceiling: the real tick's passes with the clock held still (so no simulation step runs)
 // and the GLX swap, back to back for SECONDS: the most frames any host can show here.
 #include <GL/glew.h>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: x11_bench REPS SECONDS [vorlixss options]\n");
     return 2;
   }
-  const int reps = std::clamp(std::atoi(argv[1]), 1, maxReps);
+  const int reps = std::clamp(std::atoi(argv[1]), 0, maxReps);
   const double runSeconds = std::atof(argv[2]);
   const ParsedOptions parsed = parseOptions(argc - 2, argv + 2, std::getenv("XSCREENSAVER_WINDOW"));
   if (!parsed.error.empty()) return fail(parsed.error);
@@ -71,8 +71,10 @@ int main(int argc, char** argv) {
     runFrameTick(stillClock);
     swapWindowBuffers();
   }
-  const GlFloor floor = measureGlFloor(samples, reps);
-  std::printf("metaball_pass_ms=%.3f\nblend_pass_ms=%.3f\n", floor.metaballMs, floor.blendMs);
+  if (reps > 0) {
+    const GlFloor floor = measureGlFloor(samples, reps);
+    std::printf("metaball_pass_ms=%.3f\nblend_pass_ms=%.3f\n", floor.metaballMs, floor.blendMs);
+  }
 
   const double start = seconds(CLOCK_MONOTONIC), cpuStart = seconds(CLOCK_PROCESS_CPUTIME_ID);
   int frames = 0;
