@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
     ++frames;
     now = seconds(CLOCK_MONOTONIC);
   }
+  std::printf("ceiling_frames=%d\nceiling_seconds=%.3f\n", frames, now - start);
   std::printf("ceiling_fps=%.2f\nceiling_cpu_percent=%.1f\n", frames / (now - start),
               (seconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / (now - start) * 100);
   releaseScene();

@@ -37,8 +37,8 @@ static void writeCounts(void) {
   }
   if (glxSwaps > warmupSwaps) {
     const double span = seconds(lastSwap) - seconds(warmSwap);
-    fprintf(file, "measured_seconds=%.3f\nswap_fps=%.2f\nswap_cpu_percent=%.1f\n", span,
-            (glxSwaps - warmupSwaps) / span,
+    fprintf(file, "measured_swaps=%ld\nmeasured_seconds=%.3f\nswap_fps=%.2f\nswap_cpu_percent=%.1f\n",
+            glxSwaps - warmupSwaps, span, (glxSwaps - warmupSwaps) / span,
             (seconds(lastSwapCpu) - seconds(warmSwapCpu)) / span * 100);
   }
   fclose(file);
