@@ -23,8 +23,9 @@ class TickSchedule {
   // True when the next tick is due.
   bool due() const;
 
-  // Notes that a tick ran; the next is due one period after the previous due time, or now
-  // when that has passed already (late ticks are not caught up: the elapsed time is).
+  // Notes that a tick ran; the next is due one period after the previous due time. When that
+  // has passed already, the next is due at once and the ones after it keep the period's
+  // phase; missed periods are not made up (the elapsed time is).
   void ticked();
 
   // Waits until the next tick is due, input arrives on descriptor, or a stop signal comes;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gl_floor.h"
 #include "host/host_main.h"
 #include "import_patch.h"
 #include "render/fullscreen_quad.h"
@@ -79,11 +80,6 @@ double mean(const double* values, int count) {
   double sum = 0;
   for (int i = 0; i < count; ++i) sum += values[i];
   return count ? sum / count : 0.0;
-}
-
-double median(double* values, int count) {
-  std::sort(values, values + count);
-  return count % 2 ? values[count / 2] : 0.5 * (values[count / 2 - 1] + values[count / 2]);
 }
 
 ULONGLONG processCpu100ns() {
@@ -300,30 +296,8 @@ int measurePasses(int width, int height, int reps) {
 
   for (int i = 0; i < 10; ++i) FrameTimerProc(window, WM_TIMER, frameTimerId, 0);  // warm-up
 
-  // The metaball pass alone, into the ring or the back buffer as the tick draws it.
-  for (int i = 0; i < reps; ++i) {
-    glFinish();
-    const LARGE_INTEGER start = counterNow();
-    if (ghost) beginGhostFrame(); else metaballShader->enable(true);
-    drawFullScreenQuad();
-    glFinish();
-    bench.samples[i] = msSince(start);
-  }
-  std::printf("metaball_pass_ms=%.3f\n", median(bench.samples, reps));
-  if (ghost) {
-    for (int i = 0; i < reps; ++i) {
-      glFinish();
-      const LARGE_INTEGER start = counterNow();
-      compositeGhostFrames();
-      drawFullScreenQuad();
-      glFinish();
-      bench.samples[i] = msSince(start);
-    }
-    metaballShader->enable(true);
-    std::printf("blend_pass_ms=%.3f\n", median(bench.samples, reps));
-  } else {
-    std::printf("blend_pass_ms=0\n");
-  }
+  const GlFloor floor = measureGlFloor(bench.samples, reps);
+  std::printf("metaball_pass_ms=%.3f\nblend_pass_ms=%.3f\n", floor.metaballMs, floor.blendMs);
   // The buffer swap alone, after a finished frame: the copy to the window.
   for (int i = 0; i < reps; ++i) {
     drawFrame();
@@ -332,7 +306,7 @@ int measurePasses(int width, int height, int reps) {
     SwapBuffers(windowDC);
     bench.samples[i] = msSince(start);
   }
-  std::printf("swap_alone_ms=%.3f\n", median(bench.samples, reps));
+  std::printf("swap_alone_ms=%.3f\n", medianOf(bench.samples, reps));
 
   // stepBalls and its portable physics (moveBalls) alone, per step.
   const int stepReps = 2000;
@@ -354,7 +328,7 @@ int measurePasses(int width, int height, int reps) {
     bench.samples[i] = msSince(tickStart);
   }
   std::printf("tick_mean_ms=%.3f\n", mean(bench.samples, reps));
-  std::printf("tick_ms=%.3f\n", median(bench.samples, reps));
+  std::printf("tick_ms=%.3f\n", medianOf(bench.samples, reps));
 
   // The same tick taken apart: steps (simulation and upload), draw calls, swap.
   float elapsed = 0;

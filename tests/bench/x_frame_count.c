@@ -1,7 +1,11 @@
-/* Preloaded into the peer X hack by scripts/bench: counts the image transfers that put
- * its frames on the screen (XPutImage, XShmPutImage, XCopyArea) and writes the counts to
- * $VORLIX_FRAME_COUNT_FILE when the hack ends or receives SIGTERM. Reads nothing of the
- * hack; it only wraps the Xlib entry points. */
+/* Preloaded by scripts/bench into the peer X hack and into vorlixss: counts the image
+ * transfers that put the hack's frames on the screen (XPutImage, XShmPutImage, XCopyArea)
+ * and the GLX buffer swaps of a GL program, and writes the counts to
+ * $VORLIX_FRAME_COUNT_FILE when the program ends or receives SIGTERM. Of the swaps it also
+ * notes the wall-clock time of the first, once the X server has processed it, and the
+ * monotonic and process CPU times of swap $VORLIX_WARMUP_SWAPS (default 50) and of the
+ * last, so that the rate and the CPU leave the start-up out. Reads nothing of the program;
+ * it only wraps the library entry points. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -10,8 +14,12 @@
 #include <time.h>
 #include <unistd.h>
 
-static volatile long putImages, shmPutImages, copyAreas;
+static volatile long putImages, shmPutImages, copyAreas, glxSwaps;
 static struct timespec started;
+static long warmupSwaps = 50;
+static struct timespec firstSwapWall, warmSwap, warmSwapCpu, lastSwap, lastSwapCpu;
+
+static double seconds(struct timespec t) { return t.tv_sec + t.tv_nsec / 1e9; }
 
 static void writeCounts(void) {
   const char* path = getenv("VORLIX_FRAME_COUNT_FILE");
@@ -23,6 +31,16 @@ static void writeCounts(void) {
   fprintf(file, "seconds=%.3f\nput_image=%ld\nshm_put_image=%ld\ncopy_area=%ld\n",
           (now.tv_sec - started.tv_sec) + (now.tv_nsec - started.tv_nsec) / 1e9, putImages,
           shmPutImages, copyAreas);
+  if (glxSwaps > 0) {
+    fprintf(file, "glx_swaps=%ld\nfirst_swap_unix_s=%.6f\nwarmup_swaps=%ld\n", glxSwaps,
+            seconds(firstSwapWall), warmupSwaps);
+  }
+  if (glxSwaps > warmupSwaps) {
+    const double span = seconds(lastSwap) - seconds(warmSwap);
+    fprintf(file, "measured_swaps=%ld\nmeasured_seconds=%.3f\nswap_fps=%.2f\nswap_cpu_percent=%.1f\n",
+            glxSwaps - warmupSwaps, span, (glxSwaps - warmupSwaps) / span,
+            (seconds(lastSwapCpu) - seconds(warmSwapCpu)) / span * 100);
+  }
   fclose(file);
 }
 
@@ -34,6 +52,8 @@ static void onTerm(int sig) {
 
 __attribute__((constructor)) static void start(void) {
   clock_gettime(CLOCK_MONOTONIC, &started);
+  const char* warmup = getenv("VORLIX_WARMUP_SWAPS");
+  if (warmup) warmupSwaps = atol(warmup);
   signal(SIGTERM, onTerm);
   atexit(writeCounts);
 }
@@ -63,4 +83,22 @@ int XCopyArea(void* d, unsigned long src, unsigned long dst, void* gc, int sx, i
   if (!real) real = dlsym(RTLD_NEXT, "XCopyArea");
   ++copyAreas;
   return real(d, src, dst, gc, sx, sy, w, h, dx, dy);
+}
+
+/* The swap, then the bookkeeping. The first frame counts once the server has processed the
+ * swap's image (one round trip), so its time is when the frame is on the screen. */
+void glXSwapBuffers(void* d, unsigned long drawable) {
+  static void (*real)(void*, unsigned long);
+  static int (*sync)(void*, int);
+  if (!real) real = dlsym(RTLD_NEXT, "glXSwapBuffers");
+  real(d, drawable);
+  if (++glxSwaps == 1) {
+    if (!sync) sync = dlsym(RTLD_DEFAULT, "XSync");
+    if (sync) sync(d, 0);
+    clock_gettime(CLOCK_REALTIME, &firstSwapWall);
+  }
+  struct timespec* now = glxSwaps == warmupSwaps ? &warmSwap : &lastSwap;
+  struct timespec* cpu = glxSwaps == warmupSwaps ? &warmSwapCpu : &lastSwapCpu;
+  clock_gettime(CLOCK_MONOTONIC, now);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, cpu);
 }

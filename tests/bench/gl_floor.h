@@ -1,0 +1,54 @@
+// The GL floor as both bench drivers time it: the metaball pass and the blend pass of the
+// current scene, each alone between two glFinish calls; medians. Include after GL/glew.h.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+
+#include "render/fullscreen_quad.h"
+#include "render/ghost_ring.h"
+#include "render/scene_setup.h"
+#include "render/shader_program.h"
+
+inline double medianOf(double* values, int count) {
+  std::sort(values, values + count);
+  return count % 2 ? values[count / 2] : 0.5 * (values[count / 2 - 1] + values[count / 2]);
+}
+
+struct GlFloor {
+  double metaballMs = 0;  // into the ring with ghosting, else into the back buffer
+  double blendMs = 0;     // 0 without the ring
+};
+
+// Times each pass reps times; samples has room for reps values. Leaves the metaball
+// program current, as the tick does.
+inline GlFloor measureGlFloor(double* samples, int reps) {
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+  };
+  const bool ghost = ghostRingActive();
+  GlFloor floor;
+  for (int i = 0; i < reps; ++i) {
+    glFinish();
+    const auto start = Clock::now();
+    if (ghost) beginGhostFrame(); else metaballShader->enable(true);
+    drawFullScreenQuad();
+    glFinish();
+    samples[i] = ms(start);
+  }
+  floor.metaballMs = medianOf(samples, reps);
+  if (ghost) {
+    for (int i = 0; i < reps; ++i) {
+      glFinish();
+      const auto start = Clock::now();
+      compositeGhostFrames();
+      drawFullScreenQuad();
+      glFinish();
+      samples[i] = ms(start);
+    }
+    floor.blendMs = medianOf(samples, reps);
+  }
+  metaballShader->enable(true);
+  return floor;
+}
