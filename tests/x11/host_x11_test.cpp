@@ -224,10 +224,16 @@ TEST_F(OnDisplay, PictureFillsAWindowThatGrows) {
 }
 
 TEST_F(OnDisplay, ABadCommandLineSaysWhatTheOptionAcceptsAndOpensNoWindow) {
+  // Any window made on the root, however briefly, leaves a CreateNotify behind.
+  XSelectInput(x(), DefaultRootWindow(x()), SubstructureNotifyMask);
+  XSync(x(), False);
   std::string errors;
   EXPECT_EQ(runToEnd(screen->name(), {"--count", "21"}, errors), 1);
   EXPECT_EQ(errors, "vorlixss: --count takes a whole number from 1 to 20, not \"21\"\n");
-  EXPECT_EQ(ownWindow(), 0u);
+  XSync(x(), False);
+  XEvent created;
+  EXPECT_FALSE(XCheckTypedEvent(x(), CreateNotify, &created));
+  XSelectInput(x(), DefaultRootWindow(x()), NoEventMask);
 }
 
 TEST_F(OnDisplay, WithoutTheOpenGl20ShaderFunctionsItSaysSoAndEndsWithOne) {

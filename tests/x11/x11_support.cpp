@@ -47,10 +47,17 @@ PrivateDisplay::PrivateDisplay(const std::vector<std::string>& extra) {
     _exit(127);
   }
   close(ready[1]);
+  // NOTE: Xvfb writes the number and its line feed separately, and dies if the second write
+  // finds the pipe closed; so read up to the line feed, not just what the first read gives.
   char number[16] = {};
-  const ssize_t got = read(ready[0], number, sizeof number - 1);
+  size_t got = 0;
+  while (got < sizeof number - 1 && (got == 0 || number[got - 1] != '\n')) {
+    const ssize_t part = read(ready[0], number + got, sizeof number - 1 - got);
+    if (part <= 0) break;
+    got += static_cast<size_t>(part);
+  }
   close(ready[0]);
-  if (got <= 0) return;  // display() stays null
+  if (got == 0 || number[got - 1] != '\n') return;  // display() stays null
   name_ = ":" + std::to_string(std::strtol(number, nullptr, 10));
   for (int tries = 0; tries < 500 && !display_; ++tries) {  // a busy machine starts it slowly
     display_ = XOpenDisplay(name_.c_str());
