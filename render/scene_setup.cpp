@@ -49,6 +49,9 @@ void initScene() {
   initBalls();
   metaballShader->enable(true);
   setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
+  // The centres too: a first tick shorter than one step draws before any step has uploaded
+  // them, and would show every ball merged in the bottom-left corner.
+  setMetaballUniform3fv("ball", BALL_SLOTS, &ballPos[0].x);
   uploadBlobUniforms();
 }
 

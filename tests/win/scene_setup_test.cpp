@@ -93,6 +93,10 @@ TEST_F(SceneSetup, UploadsGoToTheMetaballProgramWhateverTheBallCount) {
   glGetUniformfv(metaballShader->program, location("color[2]"), colour);
   EXPECT_EQ(colour[0], ballColor[2].x);
   EXPECT_EQ(colour[2], ballColor[2].z);
+  float centre[3] = {};  // before any step: a frame may be drawn first
+  glGetUniformfv(metaballShader->program, location("ball[2]"), centre);
+  EXPECT_EQ(centre[0], ballPos[2].x);
+  EXPECT_EQ(centre[1], ballPos[2].y);
   EXPECT_EQ(arraySize("falloff"), 3);
   EXPECT_NE(ghostShader, nullptr);
 }
