@@ -8,7 +8,7 @@
 #include "host/host_main.h"
 #include "host/password_hooks.h"
 #include "host/system_library.h"
-#include "scene/saver_proc_win.h"
+#include "saver/saver_proc_win.h"
 
 SaverWindowState saverWindow;
 

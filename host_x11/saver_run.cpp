@@ -11,8 +11,8 @@
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
 #include "render/scene_setup.h"
+#include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
-#include "scene/frame_tick.h"
 #include "scene/random.h"
 #include "scene/settings.h"
 

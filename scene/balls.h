@@ -40,9 +40,5 @@ void initBalls();
 // Moves all 20 balls by one step of dt (portable physics only, no upload).
 void moveBalls(float dt);
 
-// One simulation step: moveBalls, then the metaball program current and the 20 centres
-// uploaded as "ball" (Windows only: scene/ball_upload.cpp).
-void stepBalls(float dt);
-
 // Hue in degrees, saturation and lightness to red, green and blue in 0..1.
 Vec3 hslToRgb(float hue, float saturation, float lightness);

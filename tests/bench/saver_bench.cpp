@@ -24,9 +24,10 @@
 #include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
+#include "saver/ball_upload.h"
+#include "saver/saver_proc_win.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
-#include "scene/saver_proc_win.h"
 #include "scene/settings.h"
 
 namespace {

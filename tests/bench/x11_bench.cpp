@@ -19,8 +19,8 @@
 #include "host_x11/x11_window.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
+#include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
-#include "scene/frame_tick.h"
 #include "scene/random.h"
 
 namespace {

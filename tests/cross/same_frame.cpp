@@ -18,9 +18,9 @@
 #include "render/gl_context_glx.h"
 #endif
 #include "render/scene_setup.h"
+#include "saver/frame_tick.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
-#include "scene/frame_tick.h"
 #include "scene/random.h"
 #include "scene/settings.h"
 

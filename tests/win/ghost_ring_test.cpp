@@ -22,8 +22,8 @@
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
+#include "saver/saver_proc_win.h"
 #include "scene/frame_clock.h"
-#include "scene/saver_proc_win.h"
 #include "scene/settings.h"
 #include "test_window.h"
 

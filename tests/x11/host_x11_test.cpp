@@ -18,8 +18,8 @@
 #include "host_x11/x11_window.h"
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
+#include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
-#include "scene/frame_tick.h"
 #include "scene/settings.h"
 #include "x11_support.h"
 

@@ -1,10 +1,11 @@
 // The frame tick: simulation steps first, then the one frame, each pass a full-screen quad.
-#include "scene/frame_tick.h"
+#include "saver/frame_tick.h"
 
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
+#include "saver/ball_upload.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
 

@@ -7,7 +7,7 @@
 
 #include <exception>
 
-#include "scene/frame_tick.h"
+#include "saver/frame_tick.h"
 
 // Window procedure of the scene, called by HostWindowProc.
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

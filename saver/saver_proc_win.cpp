@@ -1,6 +1,6 @@
 // Windows: the saver procedure and the frame timer: where window creation, destruction and
 // every timer tick reach the scene, and in which order.
-#include "scene/saver_proc_win.h"
+#include "saver/saver_proc_win.h"
 
 #include <mmsystem.h>
 
@@ -10,12 +10,12 @@
 #include "render/gl_context.h"
 #include "render/gl_context_wgl.h"
 #include "render/scene_setup.h"
+#include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
-#include "scene/frame_tick.h"
 #include "scene/random.h"
 #include "scene/settings.h"
 #ifdef VORLIX_GL_CHECKS
-#include "scene/tick_checks_win.h"  // the soak's checking build only
+#include "saver/tick_checks_win.h"  // the soak's checking build only
 #endif
 
 std::exception_ptr sceneStartFailure;

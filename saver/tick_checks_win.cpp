@@ -1,6 +1,6 @@
 // Checking build only: reads glGetError once per frame tick and writes a health line to
 // logChecks.txt every ten seconds, so a long run shows GL faults and GDI object growth.
-#include "scene/tick_checks_win.h"
+#include "saver/tick_checks_win.h"
 
 #include <GL/gl.h>
 #include <windows.h>
