@@ -2,10 +2,10 @@
  * transfers that put the hack's frames on the screen (XPutImage, XShmPutImage, XCopyArea)
  * and the GLX buffer swaps of a GL program, and writes the counts to
  * $VORLIX_FRAME_COUNT_FILE when the program ends or receives SIGTERM. Of the swaps it also
- * notes the wall-clock time of the first, once the X server has processed it, and the
- * monotonic and process CPU times of swap $VORLIX_WARMUP_SWAPS (default 50) and of the
- * last, so that the rate and the CPU leave the start-up out. Reads nothing of the program;
- * it only wraps the library entry points. */
+ * notes the wall-clock time of the first, once the X server has processed it (and the
+ * process's CPU time by then), and the monotonic and process CPU times of swap
+ * $VORLIX_WARMUP_SWAPS (default 50) and of the last, so that the rate and the CPU leave the
+ * start-up out. Reads nothing of the program; it only wraps the library entry points. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -17,7 +17,7 @@
 static volatile long putImages, shmPutImages, copyAreas, glxSwaps;
 static struct timespec started;
 static long warmupSwaps = 50;
-static struct timespec firstSwapWall, warmSwap, warmSwapCpu, lastSwap, lastSwapCpu;
+static struct timespec firstSwapWall, firstSwapCpu, warmSwap, warmSwapCpu, lastSwap, lastSwapCpu;
 
 static double seconds(struct timespec t) { return t.tv_sec + t.tv_nsec / 1e9; }
 
@@ -32,8 +32,8 @@ static void writeCounts(void) {
           (now.tv_sec - started.tv_sec) + (now.tv_nsec - started.tv_nsec) / 1e9, putImages,
           shmPutImages, copyAreas);
   if (glxSwaps > 0) {
-    fprintf(file, "glx_swaps=%ld\nfirst_swap_unix_s=%.6f\nwarmup_swaps=%ld\n", glxSwaps,
-            seconds(firstSwapWall), warmupSwaps);
+    fprintf(file, "glx_swaps=%ld\nfirst_swap_unix_s=%.6f\nfirst_swap_cpu_s=%.6f\nwarmup_swaps=%ld\n",
+            glxSwaps, seconds(firstSwapWall), seconds(firstSwapCpu), warmupSwaps);
   }
   if (glxSwaps > warmupSwaps) {
     const double span = seconds(lastSwap) - seconds(warmSwap);
@@ -96,6 +96,7 @@ void glXSwapBuffers(void* d, unsigned long drawable) {
     if (!sync) sync = dlsym(RTLD_DEFAULT, "XSync");
     if (sync) sync(d, 0);
     clock_gettime(CLOCK_REALTIME, &firstSwapWall);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &firstSwapCpu);
   }
   struct timespec* now = glxSwaps == warmupSwaps ? &warmSwap : &lastSwap;
   struct timespec* cpu = glxSwaps == warmupSwaps ? &warmSwapCpu : &lastSwapCpu;
