@@ -54,10 +54,11 @@ void runFrames(bool showFps) {
     schedule.waitForTick(connection);
     if (stopRequested() || !schedule.due()) continue;
     const uint32_t now = monotonicMilliseconds();
-    if (runFrameTick(now)) {
-      if (showFps) drawFpsOverlay(now);
-      swapWindowBuffers();
-    }
+    // A tick that only read the clock leaves the schedule due: the first frame is drawn at
+    // once instead of one idle period later.
+    if (!runFrameTick(now)) continue;
+    if (showFps) drawFpsOverlay(now);
+    swapWindowBuffers();
     schedule.ticked();
   }
 }
