@@ -1,0 +1,193 @@
+// The web page's part of scripts/bench: in the tests' headless Chromium (SwiftShader), the
+// page's frames per second against its bare ceiling (bare_page.html: the page's own shader
+// texts and blend, no simulation, no wasm), taking turns in rounds; the CPU of the browser's
+// processes over the same spans; the first frame from the start of navigation; the wasm
+// memory and JS heap over time; the page's bytes. Prints numbers, judges nothing.
+//   node web_bench.mjs OUT_DIR SECONDS ROUNDS STARTS MEMORY_MINUTES SIZE...
+// Writes OUT_DIR/web.txt (key=value lines) for scripts/bench's report.
+import { copyFileSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync }
+  from 'node:fs';
+import { join } from 'node:path';
+import { launch, pageDir, serve } from '../web/support.mjs';
+
+const [outDir, secondsText, roundsText, startsText, minutesText, ...sizes] = process.argv.slice(2);
+const seconds = Number(secondsText), rounds = Number(roundsText), starts = Number(startsText);
+const memoryMinutes = Number(minutesText);
+const settings = [['default', 'count=12&ghosting=0'], ['ghosting', 'count=12&ghosting=1'],
+  ['rich', 'count=20&feather=1&contour=1&ghosting=0']];
+const ticksPerSecond = 100;  // the kernel's USER_HZ for /proc/PID/stat
+const lines = [];
+const note = (key, value) => { lines.push(`${key}=${value}`); console.error(`web: ${key}=${value}`); };
+
+// The page and the bare ceiling served from one scratch folder.
+const site = join(outDir, 'site');
+mkdirSync(join(site, 'bare'), { recursive: true });
+const pageFiles = readdirSync(pageDir).filter((f) => /\.(html|js|css|wasm)$/.test(f));
+mkdirSync(join(site, 'page'), { recursive: true });
+for (const f of pageFiles) copyFileSync(join(pageDir, f), join(site, 'page', f));
+copyFileSync(new URL('bare_page.html', import.meta.url), join(site, 'bare', 'index.html'));
+const server = await serve(site);
+const browser = await launch();
+
+// CPU seconds so far of the browser and every process below it.
+function browserCpuSeconds() {
+  const parents = new Map(), cpu = new Map();
+  for (const pid of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+    try {
+      const fields = readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ');
+      parents.set(pid, fields[1]);
+      cpu.set(pid, (Number(fields[11]) + Number(fields[12])) / ticksPerSecond);
+    } catch { /* ended meanwhile */ }
+  }
+  const root = String(browser.process().pid);
+  let total = 0;
+  for (const pid of cpu.keys()) {
+    for (let at = pid; at && at !== '0' && at !== '1'; at = parents.get(at)) {
+      if (at === root) { total += cpu.get(pid); break; }
+    }
+  }
+  return total;
+}
+
+// Frames the tab draws over at least SECONDS and at least minFrames frames, timed from one
+// frame's arrival to another's (in the page's clock), and the browser's CPU over the span.
+const minFrames = 5;
+async function countFrames(tab, counter) {
+  // NOTE: polled on animation frames, so each edge is seen in the frame it happens.
+  const edge = async (atLeast) => (await tab.waitForFunction((c, n) => {
+    const frames = (c === 'page' ? window.vorlixss?.frames : window.bareFrames) ?? 0;
+    return frames >= n && [frames, performance.now()];
+  }, { timeout: 120000, polling: 'raf' }, counter, atLeast)).jsonValue();
+  const [warm] = await edge(2);
+  const [f0, t0] = await edge(warm + 1);
+  const cpu0 = browserCpuSeconds();
+  await new Promise((done) => setTimeout(done, seconds * 1000));
+  const [now] = await edge(0);
+  const [f1, t1] = await edge(Math.max(now + 1, f0 + minFrames));
+  return { frames: f1 - f0, seconds: (t1 - t0) / 1000, cpu: browserCpuSeconds() - cpu0 };
+}
+
+// Records the shader texts and the last uniform values the page hands to WebGL.
+function captureGl() {
+  const proto = WebGL2RenderingContext.prototype;
+  window.capturedGl = { shaders: [], uniforms: {} };
+  const shaderSource = proto.shaderSource, location = proto.getUniformLocation;
+  proto.shaderSource = function (shader, text) {
+    window.capturedGl.shaders.push(text);
+    return shaderSource.call(this, shader, text);
+  };
+  proto.getUniformLocation = function (program, name) {
+    const found = location.call(this, program, name);
+    if (found) found.capturedName = name.replace(/\[0\]$/, '');
+    return found;
+  };
+  for (const kind of ['uniform1f', 'uniform1fv', 'uniform3fv']) {
+    const real = proto[kind];
+    // NOTE: emscripten passes arrays as (the whole heap, offset, length).
+    proto[kind] = function (at, data, offset, length) {
+      if (at?.capturedName) {
+        const values = !kind.endsWith('v') ? [data]
+          : Array.from(offset === undefined ? data : data.subarray(offset, offset + length));
+        window.capturedGl.uniforms[at.capturedName] = { kind, values };
+      }
+      return real.apply(this, arguments);
+    };
+  }
+}
+
+// The bare ceiling's configuration for one setting and size, taken from the real page: the
+// balls where the page has them at that size, as the cost of a pixel depends on them.
+async function bareConfigFor(query, width, height) {
+  const tab = await browser.newPage();
+  await tab.setViewport({ width, height });
+  await tab.evaluateOnNewDocument(captureGl);
+  await tab.goto(`${server.url}page/?${query}&seed=7`, { waitUntil: 'load' });
+  await tab.waitForFunction(() => (window.vorlixss?.frames ?? 0) >= 10, { timeout: 60000 })
+    .catch(async () => {
+      throw new Error(`the page drew no frames: ${await tab.$eval('#notice', (n) => n.textContent)}`);
+    });
+  const { shaders, uniforms } = await tab.evaluate(() => window.capturedGl);
+  await tab.close();
+  const fragment = shaders.find((t) => t.includes('MAX_BALLS'));
+  const ghostFragment = shaders.find((t) => t.includes('ancientFrame'));
+  const ghostVertex = shaders.find((t) => t.includes('varying') && !t.includes('gl_FragColor'));
+  const vertex = shaders.find((t) => t.includes('position') && t !== ghostVertex && !t.includes('gl_FragColor'));
+  const ghosting = query.includes('ghosting=1');
+  return { metaballVertex: vertex, metaballFragment: fragment, uniforms,
+    ghostVertex: ghosting ? ghostVertex : null, ghostFragment: ghosting ? ghostFragment : null };
+}
+
+// Frames per second and CPU of the page and of its ceiling, in turns.
+for (const [name, query] of settings) {
+  for (const size of sizes) {
+    const [width, height] = size.split('x').map(Number);
+    writeFileSync(join(site, 'bare', 'bare-config.js'),
+      `window.bareConfig = ${JSON.stringify(await bareConfigFor(query, width, height))};\n`);
+    const tab = await browser.newPage();
+    await tab.setViewport({ width, height });
+    const sum = { page: { frames: 0, seconds: 0, cpu: 0 }, bare: { frames: 0, seconds: 0, cpu: 0 } };
+    for (let round = 0; round < rounds; ++round) {
+      for (const which of round % 2 ? ['bare', 'page'] : ['page', 'bare']) {
+        await tab.goto(`${server.url}${which}/?${query}&seed=7`, { waitUntil: 'load' });
+        const got = await countFrames(tab, which);
+        for (const key of Object.keys(got)) sum[which][key] += got[key];
+      }
+    }
+    await tab.close();
+    for (const which of ['page', 'bare']) {
+      const s = sum[which];
+      note(`${which}_fps_${size}_${name}`, (s.frames / s.seconds).toFixed(2));
+      note(`${which}_cpu_${size}_${name}`, (s.cpu / s.seconds * 100).toFixed(0));
+    }
+  }
+}
+
+// First frames: a fresh tab each, without the HTTP cache, at 1280x720.
+const firsts = [];
+for (let i = 0; i < starts; ++i) {
+  const tab = await browser.newPage();
+  await tab.setCacheEnabled(false);
+  await tab.setViewport({ width: 1280, height: 720 });
+  // Notes the time (from the start of navigation) at which the page's frame count first moves.
+  await tab.evaluateOnNewDocument(() => {
+    Object.defineProperty(window, 'vorlixss', { configurable: true, set(hook) {
+      let frames = hook.frames;
+      Object.defineProperty(hook, 'frames', { get: () => frames, set: (value) => {
+        if (frames === 0 && value > 0) window.firstFrameMs = performance.now();
+        frames = value;
+      } });
+      Object.defineProperty(window, 'vorlixss', { value: hook, writable: true, configurable: true });
+    } });
+  });
+  await tab.goto(`${server.url}page/?seed=7`, { waitUntil: 'load' });
+  await tab.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 60000, polling: 20 });
+  firsts.push(await tab.evaluate(() => window.firstFrameMs));
+  await tab.close();
+}
+note('first_frame_ms', firsts.map((ms) => ms.toFixed(1)).join(' '));
+
+// Memory with ghosting at 1280x720: at the start and after each minute.
+if (memoryMinutes > 0) {
+  const tab = await browser.newPage();
+  await tab.setViewport({ width: 1280, height: 720 });
+  await tab.goto(`${server.url}page/?ghosting=1&seed=7`, { waitUntil: 'load' });
+  await tab.waitForFunction(() => (window.vorlixss?.frames ?? 0) >= 3, { timeout: 60000 });
+  const samples = [];
+  for (let minute = 0; minute <= memoryMinutes; ++minute) {
+    if (minute > 0) await new Promise((done) => setTimeout(done, 60000));
+    const { JSHeapUsedSize } = await tab.metrics();
+    const wasm = await tab.evaluate(() => window.vorlixss.module.HEAPU8.buffer.byteLength);
+    const frames = await tab.evaluate(() => window.vorlixss.frames);
+    samples.push(`${minute}:${wasm}:${JSHeapUsedSize}:${frames}`);
+  }
+  await tab.close();
+  note('memory_minute_wasm_heap_frames', samples.join(' '));
+}
+
+// The page's files.
+note('page_files', pageFiles.map((f) => `${f}:${statSync(join(pageDir, f)).size}`).join(' '));
+note('browser', (await browser.version()).replace(/\s+/g, '_'));
+
+await browser.close();
+server.close();
+writeFileSync(join(outDir, 'web.txt'), lines.join('\n') + '\n');
