@@ -26,7 +26,9 @@ set_target_properties(vorlixss_web PROPERTIES OUTPUT_NAME vorlixss SUFFIX .js)
 target_link_options(vorlixss_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createVorlixModule -sENVIRONMENT=web -sSINGLE_FILE=1
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFILESYSTEM=0
-  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString)
+  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString
+  --js-library ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
+set_property(TARGET vorlixss_web APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
 
 # The page's own files beside the program.
 foreach(file index.html page.js page.css)
