@@ -10,14 +10,11 @@
 #include <string>
 
 #include "host_web/page_options.h"
-#include "render/blob_shape.h"
 #include "render/diagnostics_web.h"
 #include "render/gl_context.h"
 #include "render/gl_context_webgl.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
-#include "render/shader_composer.h"
-#include "render/shader_dialect.h"
 #include "render/shader_program.h"
 #include "saver/frame_tick.h"
 #include "scene/balls.h"
@@ -130,13 +127,6 @@ EMSCRIPTEN_KEEPALIVE int vorlix_get(const char* option) {
 EMSCRIPTEN_KEEPALIVE const char* vorlix_settings_json() {
   static const std::string json = settingsTableJson();
   return json.c_str();
-}
-
-// The fragment text the next start compiles for the current settings.
-EMSCRIPTEN_KEEPALIVE const char* vorlix_fragment_text() {
-  static std::string text;
-  text = fragmentPreamble + composeMetaballShader(drawableSettings(pageSettings));
-  return text.c_str();
 }
 
 // The last notice or error; empty when there is none.
