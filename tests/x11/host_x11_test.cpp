@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <cstdlib>
@@ -130,33 +131,27 @@ class OnDisplay : public ::testing::Test {
     return picture;
   }
 
-  // A key press of keysym sent to window, as the keyboard would deliver it.
-  void press(Window window, KeySym key) {
+  // A key press of key sent to window as the keyboard delivers it, or with close set the
+  // window manager's close request (under another message type, one that only looks alike).
+  void send(Window window, KeySym key, const char* close = nullptr) {
     XEvent event{};
-    event.xkey.type = KeyPress;
-    event.xkey.display = x();
-    event.xkey.window = window;
-    event.xkey.root = DefaultRootWindow(x());
-    event.xkey.keycode = XKeysymToKeycode(x(), key);
-    event.xkey.same_screen = True;
-    XSendEvent(x(), window, True, KeyPressMask, &event);
-    XSync(x(), False);
-  }
-
-  // The window manager's close request; under another message type, a message that only
-  // looks like one.
-  void askToClose(Window window, const char* type = "WM_PROTOCOLS") {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(x(), type, False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x(), "WM_DELETE_WINDOW", False));
-    XSendEvent(x(), window, False, NoEventMask, &event);
+    if (close) {
+      event.xclient.type = ClientMessage;
+      event.xclient.window = window;
+      event.xclient.message_type = XInternAtom(x(), close, False);
+      event.xclient.format = 32;
+      event.xclient.data.l[0] = static_cast<long>(XInternAtom(x(), "WM_DELETE_WINDOW", False));
+    } else {
+      event.xkey.type = KeyPress;
+      event.xkey.window = window;
+      event.xkey.root = DefaultRootWindow(x());
+      event.xkey.keycode = XKeysymToKeycode(x(), key);
+      event.xkey.same_screen = True;
+    }
+    XSendEvent(x(), window, !close, close ? NoEventMask : KeyPressMask, &event);
     XSync(x(), False);
   }
 };
-
 
 // CPU seconds a process has used, all its threads.
 double cpuSeconds(pid_t pid) {
@@ -168,49 +163,35 @@ double cpuSeconds(pid_t pid) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// XScreenSaver destroys its window whenever it stops, also while a module is still starting:
+// from the program's first request on (it asks for the window's structure events), through
+// the context's and the scene's start, and while it draws.
 TEST_F(OnDisplay, DrawsIntoTheWindowHandedOverAndEndsQuietlyWhenItIsDestroyed) {
   const XVisualInfo visual = otherGlVisual();
   ASSERT_NE(visual.visual, nullptr) << "the display offers no second double-buffered GL visual";
-  const Window window = makeWindow(visual, 100, 100, 320, 240);
-  char id[32];
-  std::snprintf(id, sizeof id, "XSCREENSAVER_WINDOW=0x%lx", window);
-  // XScreenSaver passes --root as well; the window in the environment wins.
-  Program program(screen->name(), {"--root", "--seed", "3", "--count", "20"}, {id});
-  const Picture first = litPicture(window, 0, 0, 320, 240, 2000);
-  const LitCount lit = countLit(first, 0, 0, first.width, first.height);
-  EXPECT_GT(lit.lit, 2000);
-  EXPECT_GE(lit.sectors, 2) << "the blobs should have several colours";
-  EXPECT_GT(changedPixels(first, changedPicture(window, first)), 100) << "the blobs should move";
-  const Picture root = grab(x(), DefaultRootWindow(x()));
-  EXPECT_EQ(countLit(root, 500, 400, 500, 350).lit, 0) << "nothing is drawn on the root window";
-
-  XDestroyWindow(x(), window);
-  XSync(x(), False);
-  ASSERT_TRUE(program.waitEnd(5000));
-  EXPECT_FALSE(program.endedBySignal());
-  EXPECT_EQ(program.exitCode(), 0);
-  EXPECT_EQ(program.errors(), "");
-}
-
-// XScreenSaver destroys its window whenever it stops, also while a module is still starting:
-// from the program's first request on (it asks for the window's structure events), at
-// points through the context's and the scene's start.
-TEST_F(OnDisplay, AWindowDestroyedDuringTheStartEndsTheRunQuietly) {
-  const XVisualInfo visual = otherGlVisual();
-  ASSERT_NE(visual.visual, nullptr);
-  for (int delay : {0, 10, 25, 50, 100}) {
+  for (int delay : {0, 10, 25, 50, 100, -1}) {  // -1: once it draws
     SCOPED_TRACE(delay);
-    const Window window = makeWindow(visual, 0, 0, 200, 150);
+    const Window window = makeWindow(visual, 100, 100, 320, 240);
     char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", window);
-    Program program(screen->name(), {"--window-id", id, "--ghosting"});
+    std::snprintf(id, sizeof id, "XSCREENSAVER_WINDOW=0x%lx", window);
+    // XScreenSaver passes --root as well; the window in the environment wins.
+    Program program(screen->name(), {"--root", "--seed", "3", "--count", "20"}, {id});
     XWindowAttributes attributes{};
     for (int tries = 0; tries < 5000 && !(attributes.all_event_masks & StructureNotifyMask);
          ++tries) {
       usleep(1000);
       XGetWindowAttributes(x(), window, &attributes);
     }
-    pause(delay);
+    pause(std::max(delay, 0));
+    if (delay < 0) {
+      const Picture first = litPicture(window, 0, 0, 320, 240, 2000);
+      const LitCount lit = countLit(first, 0, 0, first.width, first.height);
+      EXPECT_GT(lit.lit, 2000);
+      EXPECT_GE(lit.sectors, 2) << "the blobs should have several colours";
+      EXPECT_GT(changedPixels(first, changedPicture(window, first)), 100) << "they should move";
+      const Picture root = grab(x(), DefaultRootWindow(x()));
+      EXPECT_EQ(countLit(root, 500, 400, 500, 350).lit, 0) << "nothing is drawn on the root";
+    }
     XDestroyWindow(x(), window);
     XSync(x(), False);
     ASSERT_TRUE(program.waitEnd(5000));
@@ -227,15 +208,11 @@ TEST_F(OnDisplay, EveryWayToEndWorksRightAfterTheWindowMapsAndAfterTheFirstFrame
       const Window window = ownWindow();
       ASSERT_NE(window, 0u);
       if (drawn) {
-        const Picture picture = litPicture(window, 0, 0, 200, 150, 300);
-        ASSERT_GT(countLit(picture, 0, 0, 200, 150).lit, 300);
+        ASSERT_GT(countLit(litPicture(window, 0, 0, 200, 150, 300), 0, 0, 200, 150).lit, 300);
       }
-      if (way[0] == 'S')
-        program.signal(way[3] == 'T' ? SIGTERM : SIGINT);
-      else if (way[0] == 'c')
-        askToClose(window);
-      else
-        press(window, XStringToKeysym(way));
+      if (way[0] == 'S') program.signal(way[3] == 'T' ? SIGTERM : SIGINT);
+      if (way[0] != 'S')
+        send(window, XStringToKeysym(way), way[0] == 'c' ? "WM_PROTOCOLS" : nullptr);
       ASSERT_TRUE(program.waitEnd(5000));
       EXPECT_FALSE(program.endedBySignal());
       EXPECT_EQ(program.exitCode(), 0);
@@ -243,16 +220,17 @@ TEST_F(OnDisplay, EveryWayToEndWorksRightAfterTheWindowMapsAndAfterTheFirstFrame
     }
 }
 
-TEST_F(OnDisplay, OwnWindowKeepsDrawingOnOtherInputAndNamesItsProcess) {
-  Program program(screen->name(), {"--geometry", "200x150"});
+// Its own window: other input leaves it drawing, tools find its process, it draws nothing
+// while unmapped (minimised), and it fills the window again when shown and resized.
+TEST_F(OnDisplay, OwnWindowFollowsInputMappingAndSize) {
+  Program program(screen->name(), {"--geometry", "160x120", "--count", "20", "--min-radius",
+                                   "150", "--max-radius", "200", "--seed", "11"});
   const Window window = ownWindow();
   ASSERT_NE(window, 0u);
-  const Picture first = litPicture(window, 0, 0, 200, 150, 300);
-  press(window, XK_space);
-  askToClose(window, "VORLIXSS_NOT_A_PROTOCOL");  // carries WM_DELETE_WINDOW, but is no request
+  const Picture first = litPicture(window, 0, 0, 160, 120, 1000);
+  send(window, XK_space);
+  send(window, 0, "VORLIXSS_NOT_A_PROTOCOL");  // carries WM_DELETE_WINDOW, but is no request
   EXPECT_GT(changedPixels(first, changedPicture(window, changedPicture(window, first))), 100);
-  EXPECT_FALSE(program.waitEnd(0));
-
   Atom type = 0;
   int format = 0;
   unsigned long count = 0, left = 0;
@@ -262,24 +240,21 @@ TEST_F(OnDisplay, OwnWindowKeepsDrawingOnOtherInputAndNamesItsProcess) {
   ASSERT_EQ(count, 1u);
   EXPECT_EQ(*reinterpret_cast<long*>(pid), program.pid());
   XFree(pid);
-}
 
-// A minimised window is unmapped: nothing to see, so nothing drawn, until it is shown again.
-TEST_F(OnDisplay, AHiddenWindowCostsNoFramesAndShowsTheBlobsAgainWhenMapped) {
-  Program program(screen->name(), {"--geometry", "320x240", "--count", "20", "--seed", "5"});
-  const Window window = ownWindow();
-  ASSERT_NE(window, 0u);
-  litPicture(window, 0, 0, 320, 240, 1000);
   XUnmapWindow(x(), window);
   XSync(x(), False);
   pause(200);
   const double before = cpuSeconds(program.pid());
   pause(1000);
-  // A program that draws on uses most of a core here; a tenth is a sleeping program's noise.
+  // Drawing on uses most of a core here; a tenth is a sleeping program's noise.
   EXPECT_LT(cpuSeconds(program.pid()) - before, 0.1);
   XMapWindow(x(), window);
+  XResizeWindow(x(), window, 640, 480);
   XSync(x(), False);
-  EXPECT_GT(countLit(litPicture(window, 0, 0, 320, 240, 1000), 0, 0, 320, 240).lit, 1000);
+  // Outside the first 160x120 at the lower left: drawn only with viewport and projection resized.
+  const Picture picture = litPicture(window, 160, 0, 480, 480, 1000);
+  EXPECT_GT(countLit(picture, 160, 0, 480, 480).lit, 1000);
+  EXPECT_GT(countLit(picture, 0, 0, 160, 360).lit, 0);
   EXPECT_FALSE(program.waitEnd(0));
 }
 
@@ -293,20 +268,6 @@ TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
   program.signal(SIGTERM);
   EXPECT_TRUE(program.waitEnd(2000));
   EXPECT_EQ(program.exitCode(), 0);
-}
-
-TEST_F(OnDisplay, PictureFillsAWindowThatGrows) {
-  Program program(screen->name(), {"--geometry", "160x120", "--count", "20", "--min-radius",
-                                   "150", "--max-radius", "200", "--seed", "11"});
-  const Window window = ownWindow();
-  ASSERT_NE(window, 0u);
-  litPicture(window, 0, 0, 160, 120, 1000);
-  XResizeWindow(x(), window, 640, 480);
-  XSync(x(), False);
-  const Picture picture = litPicture(window, 160, 0, 480, 480, 1000);
-  // Outside the first 160x120 at the lower left: drawn only with viewport and projection resized.
-  EXPECT_GT(countLit(picture, 160, 0, 480, 480).lit, 1000);
-  EXPECT_GT(countLit(picture, 0, 0, 160, 360).lit, 0);
 }
 
 // A start that fails says one line, the reason, with exit code 1, and shows no window first;
