@@ -241,6 +241,7 @@ TEST_F(OnDisplay, OwnWindowFollowsInputMappingAndSize) {
   EXPECT_EQ(*reinterpret_cast<long*>(pid), program.pid());
   XFree(pid);
 
+  XResizeWindow(x(), window, 640, 480);  // a bigger window makes drawing on plainer
   XUnmapWindow(x(), window);
   XSync(x(), False);
   pause(200);
@@ -249,7 +250,6 @@ TEST_F(OnDisplay, OwnWindowFollowsInputMappingAndSize) {
   // Drawing on uses most of a core here; a tenth is a sleeping program's noise.
   EXPECT_LT(cpuSeconds(program.pid()) - before, 0.1);
   XMapWindow(x(), window);
-  XResizeWindow(x(), window, 640, 480);
   XSync(x(), False);
   // Outside the first 160x120 at the lower left: drawn only with viewport and projection resized.
   const Picture picture = litPicture(window, 160, 0, 480, 480, 1000);
