@@ -8,6 +8,7 @@
 
 #include "host/ball_count.h"
 #include "host/host_main.h"
+#include "scene/setting_text.h"
 #include "scene/settings.h"
 
 namespace {
@@ -31,7 +32,6 @@ enum : int {
 };
 
 const char* const errorTitle = "ERROR";
-const char* const radiusOrderText = "Cannot have min radius bigger than max";
 const char* const saveFailedText = "Could not save settings. Contact the programmer.";
 
 // The controls the dialog reads on confirmation; one dialog exists per process.
@@ -136,7 +136,7 @@ INT_PTR confirm(HWND dialog) {
   if (isChecked(controls.cosine)) saverSettings.func_type = 2;
 
   if (saverSettings.maxRadius < saverSettings.minRadius) {
-    MessageBoxA(dialog, radiusOrderText, errorTitle, MB_OK);
+    MessageBoxA(dialog, radiusRuleText, errorTitle, MB_OK);
     return FALSE;  // the dialog stays open for correction
   }
   if (!saveSettings()) MessageBoxA(dialog, saveFailedText, errorTitle, MB_OK);

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-namespace {
+#include "scene/setting_text.h"
 
-const char* const radiusRuleText = "Cannot have min radius bigger than max";
+namespace {
 
 // Words a toggle accepts, with the value each gives.
 struct ToggleWord {
@@ -15,19 +15,6 @@ struct ToggleWord {
 };
 const ToggleWord toggleWords[] = {{"1", 1}, {"0", 0},     {"on", 1},  {"off", 0},
                                   {"true", 1}, {"false", 0}, {"yes", 1}, {"no", 0}};
-
-// Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
-bool readWhole(const char* text, uint32_t& value) {
-  if (!*text) return false;
-  uint64_t number = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    number = number * 10 + static_cast<uint64_t>(*c - '0');
-    if (number > UINT32_MAX) return false;
-  }
-  value = static_cast<uint32_t>(number);
-  return true;
-}
 
 // "NAME takes WHAT, not "VALUE"".
 std::string takes(const char* option, const std::string& what, const char* value) {
@@ -57,7 +44,7 @@ bool readSettingText(int index, const char* value, uint32_t& number, std::string
     case SettingKind::number:
       break;
   }
-  if (readWhole(value, number) && number >= row.low && number <= row.high) return true;
+  if (readWholeNumber(value, number) && number >= row.low && number <= row.high) return true;
   accepted = "a whole number from " + std::to_string(row.low) + " to " + std::to_string(row.high);
   return false;
 }
@@ -104,7 +91,7 @@ std::string panelRadiusRule(const SaverSettings& settings) {
 }
 
 std::string readPageSeed(const char* value, uint32_t& seed) {
-  if (readWhole(value, seed)) return std::string();
+  if (readWholeNumber(value, seed)) return std::string();
   return takes("seed", "a whole number from 0 to 4294967295", value);
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "scene/setting_text.h"
+
 namespace {
 
 // A setting given as a whole number in its range (name, range and default: settingTable).
@@ -33,19 +35,6 @@ const SwitchOption switchOptions[] = {
 constexpr uint32_t largestWindowSide = 16384;
 constexpr size_t longestQuotedText = 40;  // a value is cut after this many characters
 
-// Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
-bool readWhole(const char* text, uint32_t& value) {
-  if (!*text) return false;
-  uint64_t number = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    number = number * 10 + static_cast<uint64_t>(*c - '0');
-    if (number > UINT32_MAX) return false;
-  }
-  value = static_cast<uint32_t>(number);
-  return true;
-}
-
 // A window id: hexadecimal after 0x (or 0X), otherwise decimal; never 0.
 bool readWindowId(const char* text, uint32_t& id) {
   if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -62,7 +51,7 @@ bool readWindowId(const char* text, uint32_t& id) {
       number = number << 4 | static_cast<uint32_t>(nibble);
     }
     id = number;
-  } else if (!readWhole(text, id)) {
+  } else if (!readWholeNumber(text, id)) {
     return false;
   }
   return id != 0;
@@ -73,7 +62,7 @@ bool readGeometry(const char* text, uint32_t& width, uint32_t& height) {
   const char* cross = std::strchr(text, 'x');
   if (!cross) return false;
   const std::string widthText(text, cross);
-  return readWhole(widthText.c_str(), width) && readWhole(cross + 1, height) && width >= 1 &&
+  return readWholeNumber(widthText.c_str(), width) && readWholeNumber(cross + 1, height) && width >= 1 &&
          height >= 1 && width <= largestWindowSide && height <= largestWindowSide;
 }
 
@@ -104,7 +93,7 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     const SettingInfo& setting = settingTable[number.index];
     if (name != setting.option) continue;
     uint32_t n = 0;
-    if (!value || !readWhole(value, n) || n < setting.low || n > setting.high)
+    if (!value || !readWholeNumber(value, n) || n < setting.low || n > setting.high)
       return takes(option, rangeText(setting.low, setting.high), value);
     options.settings.*number.field = n;
     return "";
@@ -119,7 +108,7 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     return takes(option, "exp, abs or cos", value);
   }
   if (name == "seed") {
-    if (!value || !readWhole(value, options.seed))
+    if (!value || !readWholeNumber(value, options.seed))
       return takes(option, rangeText(0, UINT32_MAX), value);
     options.seeded = true;
     return "";
