@@ -97,7 +97,7 @@ Program::Program(const std::string& display, const std::vector<std::string>& arg
 }
 
 Program::~Program() {
-  if (pid_ > 0 && exitCode_ < 0 && !bySignal_) {
+  if (pid_ > 0 && !ended_) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
@@ -109,15 +109,12 @@ bool Program::waitEnd(int milliseconds) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
-      bySignal_ = WIFSIGNALED(status);
-      return true;
+      return ended_ = true;
     }
     pause(10);
   }
   return false;
 }
-
-void Program::signal(int number) { kill(pid_, number); }
 
 std::string Program::errors() const {
   std::ifstream in(errorFile_);
@@ -130,9 +127,9 @@ int runToEnd(const std::string& display, const std::vector<std::string>& args,
              std::string& errors, const std::vector<std::string>& environment,
              bool closedStandard) {
   Program program(display, args, environment, closedStandard);
-  if (!program.waitEnd(10000)) return -1;
+  program.waitEnd(10000);
   errors = program.errors();
-  return program.endedBySignal() ? -2 : program.exitCode();
+  return program.exitCode();
 }
 
 Picture grab(Display* display, Window window) {
