@@ -44,12 +44,6 @@ class Program {
   bool ended_ = false;
 };
 
-// Runs vorlixss to its end (at most 10 s) and gives the exit code (-1 after a signal or
-// when it did not end) and standard error.
-int runToEnd(const std::string& display, const std::vector<std::string>& args,
-             std::string& errors, const std::vector<std::string>& environment = {},
-             bool closedStandard = false);
-
 // A window's picture: width x height pixels of red, green, blue, top row first.
 struct Picture {
   int width = 0, height = 0;
