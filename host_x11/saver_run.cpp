@@ -56,9 +56,8 @@ void runFrames(bool showFps) {
       case WindowNews::nothing: break;
     }
     if (!drawTarget.mapped) {
-      // Nothing can be seen, so nothing is drawn until the window is mapped again; then the
-      // first tick only reads the clock, and the balls go on from where they were.
-      lastTickTime = 0;
+      // Nothing can be seen, so nothing is drawn until the window is mapped again (an unmap
+      // restarts the frame clock).
       waitForInput(connection, noTimeout);
       continue;
     }

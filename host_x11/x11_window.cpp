@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "render/gl_context_glx.h"
+#include "scene/frame_clock.h"
 
 DrawTarget drawTarget;
 
@@ -199,7 +200,11 @@ WindowNews takeWindowEvents() {
         break;
       case MapNotify:
       case UnmapNotify:
-        if (event.xany.window == drawTarget.window) drawTarget.mapped = event.type == MapNotify;
+        if (event.xany.window != drawTarget.window) break;
+        drawTarget.mapped = event.type == MapNotify;
+        // Hidden, nothing is drawn; shown again, the first tick only reads the clock, and
+        // the balls go on from where they were.
+        if (!drawTarget.mapped) lastTickTime = 0;
         break;
       case DestroyNotify:
         if (event.xdestroywindow.window == drawTarget.window) return WindowNews::gone;

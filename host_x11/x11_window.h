@@ -39,8 +39,9 @@ enum class WindowNews {
   gone,     // the window was destroyed under the program
 };
 
-// Handles every queued event without waiting (drawTarget.mapped follows the window), and
-// writes out an X error held back while the window still exists; the most pressing news.
+// Handles every queued event without waiting (drawTarget.mapped follows the window, and an
+// unmap restarts the frame clock), and writes out an X error held back while the window
+// still exists; the most pressing news.
 WindowNews takeWindowEvents();
 
 // True once an X request failed because the window no longer exists.

@@ -18,8 +18,8 @@ xvfb_start() {
 
 xvfb_stop() { [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true; }
 
-# judge PICTURE: (a file, or x:root for the screen) lit pixels of a 100x75 scale-down (brightest channel above 40) and the hue
-# sectors of six that hold at least a tenth of them.
+# judge PICTURE (a file, or x:root for the screen): lit pixels of a 100x75 scale-down
+# (brightest channel above 40) and the hue sectors of six that hold at least a tenth of them.
 judge() {
   convert "$1" -scale 100x75! -depth 8 txt:- | awk -F'[(),]+' 'NR > 1 {
       r = $3; g = $4; b = $5; hi = r; lo = r

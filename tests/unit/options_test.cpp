@@ -43,22 +43,17 @@ TEST(Options, EachNumberTakesItsWholeRangeAndNothingBeyond) {
   }
 }
 
-// XScreenSaver's page cannot tie the two sliders; the balls are drawn either way round.
-TEST(Options, AMinimumRadiusAboveTheMaximumIsTaken) {
-  const ParsedOptions p = parse({"--min-radius", "200", "--max-radius", "10"});
-  EXPECT_EQ(p.error, "");
-  EXPECT_EQ(p.options.settings.minRadius, 200u);
-}
-
+// A minimum radius above the maximum is taken: XScreenSaver's page cannot tie the two
+// sliders, and the balls are drawn either way round.
 TEST(Options, EverySettingInBothFormsAndDashCounts) {
   const ParsedOptions p =
-      parse({"-count", "20", "--distance=cos", "--max-radius", "200", "-min-radius=10",
+      parse({"-count", "20", "--distance=cos", "--max-radius", "10", "-min-radius=200",
              "--blobbiness", "300", "--spring", "0", "--damping=100", "--ghosting", "-feather",
              "--contour", "--no-feather", "--fps", "--seed", "4294967295", "--geometry", "64x48"});
   ASSERT_EQ(p.error, "");
   uint32_t given[settingCount];
   settingsToNumbers(p.options.settings, given);  // store order; feather: the later form wins
-  const uint32_t expected[settingCount] = {20, 1, 0, 1, 300, 200, 10, 0, 100, 2};
+  const uint32_t expected[settingCount] = {20, 1, 0, 1, 300, 10, 200, 0, 100, 2};
   for (int i = 0; i < settingCount; ++i) EXPECT_EQ(given[i], expected[i]) << i;
   EXPECT_TRUE(p.options.showFps && p.options.seeded);
   EXPECT_EQ(p.options.seed, 4294967295u);

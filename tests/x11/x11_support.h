@@ -33,9 +33,7 @@ class Program {
   ~Program();
   // Waits up to milliseconds for the end; true when it ended. Then exitCode() and errors().
   bool waitEnd(int milliseconds);
-  void signal(int number);
   int exitCode() const { return exitCode_; }        // -1 while running or after a signal
-  bool endedBySignal() const { return bySignal_; }
   pid_t pid() const { return pid_; }
   std::string errors() const;                        // all it wrote to standard error
 
@@ -43,13 +41,8 @@ class Program {
   pid_t pid_ = -1;
   std::string errorFile_;
   int exitCode_ = -1;
-  bool bySignal_ = false;
+  bool ended_ = false;
 };
-
-// Runs vorlixss to its end (at most 10 s) and gives the exit code and standard error.
-int runToEnd(const std::string& display, const std::vector<std::string>& args,
-             std::string& errors, const std::vector<std::string>& environment = {},
-             bool closedStandard = false);
 
 // A window's picture: width x height pixels of red, green, blue, top row first.
 struct Picture {
