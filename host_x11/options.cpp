@@ -3,52 +3,37 @@
 
 #include <cstring>
 
+#include "scene/setting_text.h"
+
 namespace {
 
-// A setting given as a whole number in a range.
+// A setting given as a whole number in its range (name, range and default: settingTable).
 struct NumberOption {
-  const char* name;
+  SettingIndex index;
   uint32_t SaverSettings::*field;
-  uint32_t low, high;
 };
 const NumberOption numberOptions[] = {
-    {"count", &SaverSettings::nBalls, 1, 20},
-    {"max-radius", &SaverSettings::maxRadius, 10, 200},
-    {"min-radius", &SaverSettings::minRadius, 10, 200},
-    {"blobbiness", &SaverSettings::blobbiness, 0, 300},
-    {"spring", &SaverSettings::springK, 0, 200},
-    {"damping", &SaverSettings::damping, 0, 100},
+    {nBallsSetting, &SaverSettings::nBalls},
+    {maxRadiusSetting, &SaverSettings::maxRadius},
+    {minRadiusSetting, &SaverSettings::minRadius},
+    {blobbinessSetting, &SaverSettings::blobbiness},
+    {springKSetting, &SaverSettings::springK},
+    {dampingSetting, &SaverSettings::damping},
 };
 
 // A switch, with its --no- form.
 struct SwitchOption {
-  const char* name;
+  SettingIndex index;
   bool SaverSettings::*field;
 };
 const SwitchOption switchOptions[] = {
-    {"ghosting", &SaverSettings::motionBlur},
-    {"feather", &SaverSettings::feather},
-    {"contour", &SaverSettings::contour},
+    {motionBlurSetting, &SaverSettings::motionBlur},
+    {featherSetting, &SaverSettings::feather},
+    {contourSetting, &SaverSettings::contour},
 };
 
-// The distance functions by name, in func_type order.
-const char* const distanceNames[] = {"exp", "abs", "cos"};
-
 constexpr uint32_t largestWindowSide = 16384;
-const char* const radiusRuleText = "Cannot have min radius bigger than max";
-
-// Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
-bool readWhole(const char* text, uint32_t& value) {
-  if (!*text) return false;
-  uint64_t number = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    number = number * 10 + static_cast<uint64_t>(*c - '0');
-    if (number > UINT32_MAX) return false;
-  }
-  value = static_cast<uint32_t>(number);
-  return true;
-}
+constexpr size_t longestQuotedText = 40;  // a value is cut after this many characters
 
 // A window id: hexadecimal after 0x (or 0X), otherwise decimal; never 0.
 bool readWindowId(const char* text, uint32_t& id) {
@@ -66,7 +51,7 @@ bool readWindowId(const char* text, uint32_t& id) {
       number = number << 4 | static_cast<uint32_t>(nibble);
     }
     id = number;
-  } else if (!readWhole(text, id)) {
+  } else if (!readWholeNumber(text, id)) {
     return false;
   }
   return id != 0;
@@ -77,14 +62,21 @@ bool readGeometry(const char* text, uint32_t& width, uint32_t& height) {
   const char* cross = std::strchr(text, 'x');
   if (!cross) return false;
   const std::string widthText(text, cross);
-  return readWhole(widthText.c_str(), width) && readWhole(cross + 1, height) && width >= 1 &&
+  return readWholeNumber(widthText.c_str(), width) && readWholeNumber(cross + 1, height) && width >= 1 &&
          height >= 1 && width <= largestWindowSide && height <= largestWindowSide;
 }
 
-// "--name takes WHAT, not "VALUE"", or without the value when none was given.
+// text in quotes, cut short so that a huge argument still gives a readable line.
+std::string quoted(const std::string& text) {
+  if (text.size() <= longestQuotedText) return "\"" + text + "\"";
+  return "\"" + text.substr(0, longestQuotedText) + "\"... (" + std::to_string(text.size()) +
+         " characters)";
+}
+
+// "OPTION takes WHAT, not "VALUE"", or without the value when none was given.
 std::string takes(const std::string& option, const std::string& what, const char* value) {
   std::string line = option + " takes " + what;
-  if (value) line += std::string(", not \"") + value + "\"";
+  if (value) line += ", not " + quoted(value);
   return line;
 }
 
@@ -92,22 +84,23 @@ std::string rangeText(uint32_t low, uint32_t high) {
   return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
 }
 
-// Reads one option (its name without dashes, its value or null); empty when good.
-std::string applyOption(const std::string& name, const char* value, bool& valueUsed,
-                        HostOptions& options) {
-  const std::string option = "--" + name;
+// Reads one option (its name without dashes, as typed with them, its value or null); empty
+// when good, else the line that names the option as typed.
+std::string applyOption(const std::string& name, const std::string& option, const char* value,
+                        bool& valueUsed, HostOptions& options) {
   valueUsed = true;
   for (const NumberOption& number : numberOptions) {
-    if (name != number.name) continue;
+    const SettingInfo& setting = settingTable[number.index];
+    if (name != setting.option) continue;
     uint32_t n = 0;
-    if (!value || !readWhole(value, n) || n < number.low || n > number.high)
-      return takes(option, rangeText(number.low, number.high), value);
+    if (!value || !readWholeNumber(value, n) || n < setting.low || n > setting.high)
+      return takes(option, rangeText(setting.low, setting.high), value);
     options.settings.*number.field = n;
     return "";
   }
-  if (name == "distance") {
+  if (name == settingTable[funcTypeSetting].option) {
     for (int32_t type = 0; type < 3; ++type) {
-      if (value && std::strcmp(value, distanceNames[type]) == 0) {
+      if (value && std::strcmp(value, distanceOptionNames[type]) == 0) {
         options.settings.func_type = type;
         return "";
       }
@@ -115,7 +108,7 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
     return takes(option, "exp, abs or cos", value);
   }
   if (name == "seed") {
-    if (!value || !readWhole(value, options.seed))
+    if (!value || !readWholeNumber(value, options.seed))
       return takes(option, rangeText(0, UINT32_MAX), value);
     options.seeded = true;
     return "";
@@ -138,7 +131,7 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
   const bool negated = name.compare(0, 3, "no-") == 0;
   const std::string base = negated ? name.substr(3) : name;
   for (const SwitchOption& s : switchOptions) {
-    if (base != s.name) continue;
+    if (base != settingTable[s.index].option) continue;
     options.settings.*s.field = !negated;
     return "";
   }
@@ -154,7 +147,7 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
     options.help = true;
     return "";
   }
-  return "unknown option \"" + option + "\" (vorlixss --help lists the options)";
+  return "unknown option " + quoted(option) + " (vorlixss --help lists the options)";
 }
 
 }  // namespace
@@ -165,28 +158,23 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     if (argument[0] != '-' || argument[1] == '\0') {
-      parsed.error = std::string("unexpected argument \"") + argument +
-                     "\" (vorlixss --help lists the options)";
+      parsed.error =
+          "unexpected argument " + quoted(argument) + " (vorlixss --help lists the options)";
       return parsed;
     }
     const char* name = argument + (argument[1] == '-' ? 2 : 1);
     const char* equals = std::strchr(name, '=');
     const std::string bare = equals ? std::string(name, equals) : std::string(name);
+    const std::string typed = equals ? std::string(argument, equals) : std::string(argument);
     const char* value = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : nullptr);
     bool valueUsed = false;
-    parsed.error = applyOption(bare, value, valueUsed, options);
+    parsed.error = applyOption(bare, typed, value, valueUsed, options);
     if (!parsed.error.empty()) return parsed;
     if (equals && !valueUsed) {
-      parsed.error = "--" + bare + " takes no value";
+      parsed.error = typed + " takes no value";
       return parsed;
     }
     if (valueUsed && !equals) ++i;
-  }
-  const SaverSettings& s = options.settings;
-  if (s.minRadius > s.maxRadius) {
-    parsed.error = "--min-radius " + std::to_string(s.minRadius) + ": " + radiusRuleText +
-                   " (--max-radius " + std::to_string(s.maxRadius) + ")";
-    return parsed;
   }
   if (screensaverWindow && *screensaverWindow) {
     if (!readWindowId(screensaverWindow, options.windowId)) {
@@ -199,32 +187,86 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
   return parsed;
 }
 
-const char* const optionsHelp =
-    "Usage: vorlixss [OPTION]...\n"
-    "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
-    "\n"
-    "Where it draws (by default a window of its own):\n"
-    "  --root                 on the root window\n"
-    "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
-    "  --geometry WxH         size of its own window (1280x720)\n"
-    "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
-    "\n"
-    "Settings (defaults in brackets):\n"
-    "  --count N              balls drawn, 1 to 20 [12]\n"
-    "  --distance F           a ball's field: exp (exp(-D^2)), abs (exp(-|D|)), cos [exp]\n"
-    "  --max-radius N         largest ball radius in pixels, 10 to 200 [50]\n"
-    "  --min-radius N         smallest radius, 10 to 200, at most --max-radius [30]\n"
-    "  --blobbiness N         how far apart balls melt together, 0 to 300 [1]\n"
-    "  --spring N             spring stiffness, 0 to 200 [20]\n"
-    "  --damping N            damping, 0 to 100 [0]\n"
-    "  --ghosting, --no-ghosting   motion trails [off]\n"
-    "  --feather, --no-feather     soft rim around the blobs [off]\n"
-    "  --contour, --no-contour     outline just outside the blobs [off]\n"
-    "\n"
-    "Other:\n"
-    "  --fps                  show the frame rate in a corner\n"
-    "  --seed N               repeatable start (0 to 4294967295) instead of the clock's\n"
-    "  --help                 this text\n"
-    "\n"
-    "Options take one or two dashes; a value follows as the next argument or after '='.\n"
-    "In its own window, Escape or q ends the program.\n";
+namespace {
+
+// The settings in --help's order, each with what it sets; names, ranges and defaults come
+// from settingTable.
+struct HelpRow {
+  SettingIndex index;
+  const char* what;
+};
+const HelpRow settingsHelp[] = {
+    {nBallsSetting, "balls drawn"},
+    {funcTypeSetting, "a ball's field"},
+    {maxRadiusSetting, "largest ball radius in pixels"},
+    {minRadiusSetting, "smallest ball radius in pixels"},
+    {blobbinessSetting, "how far apart balls melt together"},
+    {springKSetting, "spring stiffness"},
+    {dampingSetting, "damping"},
+    {motionBlurSetting, "motion trails"},
+    {featherSetting, "soft rim around the blobs"},
+    {contourSetting, "outline just outside the blobs"},
+};
+
+// text padded with blanks to width columns (at least one blank after it).
+std::string padded(std::string text, size_t width) {
+  text += ' ';
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+// One setting's line of --help.
+std::string helpLine(const HelpRow& row) {
+  const SettingInfo& s = settingTable[row.index];
+  const std::string option = std::string("  --") + s.option;
+  if (row.index == funcTypeSetting)
+    return padded(option + " F", 25) + row.what + ": " + distanceOptionNames[0] +
+           " (exp(-D^2)), " + distanceOptionNames[1] + " (exp(-|D|)), " + distanceOptionNames[2] +
+           " [" + distanceOptionNames[s.fallback] + "]\n";
+  if (s.high == 1)  // a switch
+    return padded(option + ", --no-" + s.option, 30) + row.what +
+           (s.fallback ? " [on]\n" : " [off]\n");
+  return padded(option + " N", 25) + row.what + ", " + std::to_string(s.low) + " to " +
+         std::to_string(s.high) + " [" + std::to_string(s.fallback) + "]\n";
+}
+
+}  // namespace
+
+std::string optionsHelp() {
+  std::string help =
+      "Usage: vorlixss [OPTION]...\n"
+      "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
+      "\n"
+      "Where it draws (by default a window of its own):\n"
+      "  --root                 on the root window\n"
+      "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
+      "  --geometry WxH         size of its own window (1280x720)\n"
+      "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
+      "\n"
+      "Settings (defaults in brackets):\n";
+  for (const HelpRow& row : settingsHelp) help += helpLine(row);
+  help +=
+      "  (each ball's radius lies between the two radii, which may come in either order)\n"
+      "\n"
+      "Other:\n"
+      "  --fps, --no-fps        show the frame rate in a corner [off]\n"
+      "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
+      "                         starts apart, even several in the same second\n"
+      "  --help                 this text\n"
+      "\n"
+      "Options take one or two dashes; a value follows as the next argument or after '='.\n"
+      "In its own window, Escape or q ends the program.\n";
+  return help;
+}
+
+// NOTE: the multipliers are large odd constants and the final steps a common integer
+// finaliser, so that processes one apart in id or window get unrelated seeds.
+uint32_t startSeed(uint32_t seconds, uint32_t processId, uint32_t windowId) {
+  uint32_t mix = seconds ^ processId * 0x9E3779B1u ^ windowId * 0x85EBCA77u;
+  mix ^= mix >> 16;
+  mix *= 0x7FEB352Du;
+  mix ^= mix >> 15;
+  mix *= 0x846CA68Bu;
+  mix ^= mix >> 16;
+  return mix;
+}

@@ -25,7 +25,7 @@ struct HostOptions {
   bool showFps = false;     // --fps: frames per second in a corner
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
-  bool help = false;        // --help: print optionsHelp and end
+  bool help = false;        // --help: print optionsHelp() and end
 };
 
 // What parseOptions decided: the options, or the one line that says what is wrong.
@@ -39,5 +39,9 @@ struct ParsedOptions {
 // --root and --window-id.
 ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow);
 
-// The text of --help.
-extern const char* const optionsHelp;
+// The text of --help, its settings' ranges and defaults taken from settingTable.
+std::string optionsHelp();
+
+// The random start of a run without --seed: the clock's seconds mixed with what differs
+// between processes started in the same second (XScreenSaver starts one per monitor).
+uint32_t startSeed(uint32_t seconds, uint32_t processId, uint32_t windowId);

@@ -8,12 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
-#include <thread>
+#include <iterator>
 
 namespace {
 
@@ -27,9 +24,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
-void pause(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void pause(int milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
 
 PrivateDisplay::PrivateDisplay(const std::vector<std::string>& extra) {
   int ready[2];
@@ -49,16 +44,12 @@ PrivateDisplay::PrivateDisplay(const std::vector<std::string>& extra) {
   close(ready[1]);
   // NOTE: Xvfb writes the number and its line feed separately, and dies if the second write
   // finds the pipe closed; so read up to the line feed, not just what the first read gives.
-  char number[16] = {};
-  size_t got = 0;
-  while (got < sizeof number - 1 && (got == 0 || number[got - 1] != '\n')) {
-    const ssize_t part = read(ready[0], number + got, sizeof number - 1 - got);
-    if (part <= 0) break;
-    got += static_cast<size_t>(part);
-  }
+  std::string number;
+  char digit = 0;
+  while (read(ready[0], &digit, 1) == 1 && digit != '\n') number += digit;
   close(ready[0]);
-  if (got == 0 || number[got - 1] != '\n') return;  // display() stays null
-  name_ = ":" + std::to_string(std::strtol(number, nullptr, 10));
+  if (digit != '\n' || number.empty()) return;  // display() stays null
+  name_ = ":" + number;
   for (int tries = 0; tries < 500 && !display_; ++tries) {  // a busy machine starts it slowly
     display_ = XOpenDisplay(name_.c_str());
     if (!display_) pause(20);
@@ -74,19 +65,22 @@ PrivateDisplay::~PrivateDisplay() {
 }
 
 Program::Program(const std::string& display, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment) {
+                 const std::vector<std::string>& environment, bool closedStandard) {
   char name[] = "/tmp/vorlixss-errors-XXXXXX";
   const int errors = mkstemp(name);
   errorFile_ = name;
   std::vector<std::string> argv = {VORLIX_PROGRAM};
   argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<std::string> env = {"DISPLAY=" + display, "PATH=/usr/bin:/bin"};
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
+  if (!display.empty()) env.push_back("DISPLAY=" + display);
   env.insert(env.end(), environment.begin(), environment.end());
   pid_ = fork();
   if (pid_ == 0) {
     dup2(errors, 2);
     const int quiet = open("/dev/null", O_WRONLY);
     dup2(quiet, 1);
+    if (closedStandard)
+      for (int descriptor = 0; descriptor <= 2; ++descriptor) close(descriptor);
     execve(VORLIX_PROGRAM, pointers(argv).data(), pointers(env).data());
     _exit(127);
   }
@@ -94,7 +88,7 @@ Program::Program(const std::string& display, const std::vector<std::string>& arg
 }
 
 Program::~Program() {
-  if (pid_ > 0 && exitCode_ < 0 && !bySignal_) {
+  if (pid_ > 0 && !ended_) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
@@ -106,37 +100,22 @@ bool Program::waitEnd(int milliseconds) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
-      bySignal_ = WIFSIGNALED(status);
-      return true;
+      return ended_ = true;
     }
     pause(10);
   }
   return false;
 }
 
-void Program::signal(int number) { kill(pid_, number); }
-
 std::string Program::errors() const {
   std::ifstream in(errorFile_);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-int runToEnd(const std::string& display, const std::vector<std::string>& args,
-             std::string& errors, const std::vector<std::string>& environment) {
-  Program program(display, args, environment);
-  if (!program.waitEnd(10000)) return -1;
-  errors = program.errors();
-  return program.endedBySignal() ? -2 : program.exitCode();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 Picture grab(Display* display, Window window) {
   XWindowAttributes attributes;
   XGetWindowAttributes(display, window, &attributes);
-  Picture picture;
-  picture.width = attributes.width;
-  picture.height = attributes.height;
+  Picture picture{attributes.width, attributes.height, {}};
   XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
                             AllPlanes, ZPixmap);
   picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * 3);

@@ -1,0 +1,14 @@
+// Settings as people type them.
+#include "scene/setting_text.h"
+
+bool readWholeNumber(const char* text, uint32_t& value) {
+  if (!*text) return false;
+  uint64_t number = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    number = number * 10 + static_cast<uint64_t>(*c - '0');
+    if (number > UINT32_MAX) return false;
+  }
+  value = static_cast<uint32_t>(number);
+  return true;
+}
