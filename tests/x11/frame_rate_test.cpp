@@ -35,7 +35,7 @@ TEST(FrameTimer, SwapsAtMostAHundredTimesASecondAndKeepsGoing) {
                     {"LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM, "VORLIX_WARMUP_SWAPS=20",
                      std::string("VORLIX_FRAME_COUNT_FILE=") + counts});
     pause(3000);
-    program.signal(SIGTERM);
+    kill(program.pid(), SIGTERM);
     ASSERT_TRUE(program.waitEnd(5000));
     ASSERT_EQ(program.exitCode(), 0) << program.errors();
     const double swaps = valueOf(counts, "measured_swaps");
