@@ -3,8 +3,10 @@
 
 #include <cstdint>
 
-constexpr uint32_t fewestBalls = 1;
-constexpr uint32_t mostBalls = 20;
+#include "scene/settings.h"
+
+constexpr uint32_t fewestBalls = settingTable[nBallsSetting].low;
+constexpr uint32_t mostBalls = settingTable[nBallsSetting].high;
 
 // A whole number (blanks around it allowed) gives itself, moved to the nearest of 1 and 20
 // when outside; any other text gives lastValidPosition, the up-down control's own position.

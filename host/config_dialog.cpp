@@ -41,18 +41,19 @@ struct DialogControls {
   HWND upDown;  // created at initialisation, buddy of ballCount
 } controls;
 
-// A slider, its range and the setting it shows, in the order ranges and positions are set.
+// A slider and the setting it shows (its range from settingTable), in the order ranges and
+// positions are set.
 struct SliderRow {
   HWND DialogControls::*control;
   uint32_t SaverSettings::*setting;
-  long minimum, maximum;
+  SettingIndex index;
 };
 const SliderRow sliders[] = {
-    {&DialogControls::blobbiness, &SaverSettings::blobbiness, 0, 300},
-    {&DialogControls::maxRadius, &SaverSettings::maxRadius, 10, 200},
-    {&DialogControls::minRadius, &SaverSettings::minRadius, 10, 200},
-    {&DialogControls::springK, &SaverSettings::springK, 0, 200},
-    {&DialogControls::damping, &SaverSettings::damping, 0, 100},
+    {&DialogControls::blobbiness, &SaverSettings::blobbiness, blobbinessSetting},
+    {&DialogControls::maxRadius, &SaverSettings::maxRadius, maxRadiusSetting},
+    {&DialogControls::minRadius, &SaverSettings::minRadius, minRadiusSetting},
+    {&DialogControls::springK, &SaverSettings::springK, springKSetting},
+    {&DialogControls::damping, &SaverSettings::damping, dampingSetting},
 };
 
 bool isChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -98,16 +99,18 @@ void initialiseDialog(HWND dialog) {
   if (saverSettings.func_type == 1) setChecked(controls.distance, true);
   if (saverSettings.func_type == 2) setChecked(controls.cosine, true);
 
-  for (const SliderRow& row : sliders)
-    SendMessageA(controls.*row.control, TBM_SETRANGE, TRUE, MAKELPARAM(row.minimum, row.maximum));
+  for (const SliderRow& row : sliders) {
+    const SettingInfo& range = settingTable[row.index];
+    SendMessageA(controls.*row.control, TBM_SETRANGE, TRUE, MAKELPARAM(range.low, range.high));
+  }
   // A stored number outside a range shows at its nearer end. The trackbar reads its position
   // as a signed 32-bit number, so a stored 2^31 or more would land at the lower end; clamp
   // here as an unsigned number instead.
-  for (const SliderRow& row : sliders)
+  for (const SliderRow& row : sliders) {
+    const SettingInfo& range = settingTable[row.index];
     SendMessageA(controls.*row.control, TBM_SETPOS, TRUE,
-                 static_cast<LPARAM>(std::clamp(saverSettings.*row.setting,
-                                                static_cast<uint32_t>(row.minimum),
-                                                static_cast<uint32_t>(row.maximum))));
+                 static_cast<LPARAM>(std::clamp(saverSettings.*row.setting, range.low, range.high)));
+  }
 }
 
 // The ball count from the edit's text: the up-down control alone would hand back whatever

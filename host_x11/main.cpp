@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (parsed.options.help) {
-    std::fputs(optionsHelp, stdout);
+    std::fputs(optionsHelp().c_str(), stdout);
     return 0;
   }
   return runSaver(parsed.options);

@@ -5,34 +5,30 @@
 
 namespace {
 
-// A setting given as a whole number in a range.
+// A setting given as a whole number in its range (name, range and default: settingTable).
 struct NumberOption {
-  const char* name;
+  SettingIndex index;
   uint32_t SaverSettings::*field;
-  uint32_t low, high;
 };
 const NumberOption numberOptions[] = {
-    {"count", &SaverSettings::nBalls, 1, 20},
-    {"max-radius", &SaverSettings::maxRadius, 10, 200},
-    {"min-radius", &SaverSettings::minRadius, 10, 200},
-    {"blobbiness", &SaverSettings::blobbiness, 0, 300},
-    {"spring", &SaverSettings::springK, 0, 200},
-    {"damping", &SaverSettings::damping, 0, 100},
+    {nBallsSetting, &SaverSettings::nBalls},
+    {maxRadiusSetting, &SaverSettings::maxRadius},
+    {minRadiusSetting, &SaverSettings::minRadius},
+    {blobbinessSetting, &SaverSettings::blobbiness},
+    {springKSetting, &SaverSettings::springK},
+    {dampingSetting, &SaverSettings::damping},
 };
 
 // A switch, with its --no- form.
 struct SwitchOption {
-  const char* name;
+  SettingIndex index;
   bool SaverSettings::*field;
 };
 const SwitchOption switchOptions[] = {
-    {"ghosting", &SaverSettings::motionBlur},
-    {"feather", &SaverSettings::feather},
-    {"contour", &SaverSettings::contour},
+    {motionBlurSetting, &SaverSettings::motionBlur},
+    {featherSetting, &SaverSettings::feather},
+    {contourSetting, &SaverSettings::contour},
 };
-
-// The distance functions by name, in func_type order.
-const char* const distanceNames[] = {"exp", "abs", "cos"};
 
 constexpr uint32_t largestWindowSide = 16384;
 const char* const radiusRuleText = "Cannot have min radius bigger than max";
@@ -98,16 +94,17 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
   const std::string option = "--" + name;
   valueUsed = true;
   for (const NumberOption& number : numberOptions) {
-    if (name != number.name) continue;
+    const SettingInfo& setting = settingTable[number.index];
+    if (name != setting.option) continue;
     uint32_t n = 0;
-    if (!value || !readWhole(value, n) || n < number.low || n > number.high)
-      return takes(option, rangeText(number.low, number.high), value);
+    if (!value || !readWhole(value, n) || n < setting.low || n > setting.high)
+      return takes(option, rangeText(setting.low, setting.high), value);
     options.settings.*number.field = n;
     return "";
   }
-  if (name == "distance") {
+  if (name == settingTable[funcTypeSetting].option) {
     for (int32_t type = 0; type < 3; ++type) {
-      if (value && std::strcmp(value, distanceNames[type]) == 0) {
+      if (value && std::strcmp(value, distanceOptionNames[type]) == 0) {
         options.settings.func_type = type;
         return "";
       }
@@ -138,7 +135,7 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
   const bool negated = name.compare(0, 3, "no-") == 0;
   const std::string base = negated ? name.substr(3) : name;
   for (const SwitchOption& s : switchOptions) {
-    if (base != s.name) continue;
+    if (base != settingTable[s.index].option) continue;
     options.settings.*s.field = !negated;
     return "";
   }
@@ -199,32 +196,72 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
   return parsed;
 }
 
-const char* const optionsHelp =
-    "Usage: vorlixss [OPTION]...\n"
-    "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
-    "\n"
-    "Where it draws (by default a window of its own):\n"
-    "  --root                 on the root window\n"
-    "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
-    "  --geometry WxH         size of its own window (1280x720)\n"
-    "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
-    "\n"
-    "Settings (defaults in brackets):\n"
-    "  --count N              balls drawn, 1 to 20 [12]\n"
-    "  --distance F           a ball's field: exp (exp(-D^2)), abs (exp(-|D|)), cos [exp]\n"
-    "  --max-radius N         largest ball radius in pixels, 10 to 200 [50]\n"
-    "  --min-radius N         smallest radius, 10 to 200, at most --max-radius [30]\n"
-    "  --blobbiness N         how far apart balls melt together, 0 to 300 [1]\n"
-    "  --spring N             spring stiffness, 0 to 200 [20]\n"
-    "  --damping N            damping, 0 to 100 [0]\n"
-    "  --ghosting, --no-ghosting   motion trails [off]\n"
-    "  --feather, --no-feather     soft rim around the blobs [off]\n"
-    "  --contour, --no-contour     outline just outside the blobs [off]\n"
-    "\n"
-    "Other:\n"
-    "  --fps                  show the frame rate in a corner\n"
-    "  --seed N               repeatable start (0 to 4294967295) instead of the clock's\n"
-    "  --help                 this text\n"
-    "\n"
-    "Options take one or two dashes; a value follows as the next argument or after '='.\n"
-    "In its own window, Escape or q ends the program.\n";
+namespace {
+
+// The settings in --help's order, each with what it sets; names, ranges and defaults come
+// from settingTable.
+struct HelpRow {
+  SettingIndex index;
+  const char* what;
+};
+const HelpRow settingsHelp[] = {
+    {nBallsSetting, "balls drawn"},
+    {funcTypeSetting, "a ball's field"},
+    {maxRadiusSetting, "largest ball radius in pixels"},
+    {minRadiusSetting, "smallest ball radius in pixels"},
+    {blobbinessSetting, "how far apart balls melt together"},
+    {springKSetting, "spring stiffness"},
+    {dampingSetting, "damping"},
+    {motionBlurSetting, "motion trails"},
+    {featherSetting, "soft rim around the blobs"},
+    {contourSetting, "outline just outside the blobs"},
+};
+
+// text padded with blanks to width columns (at least one blank after it).
+std::string padded(std::string text, size_t width) {
+  text += ' ';
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+// One setting's line of --help.
+std::string helpLine(const HelpRow& row) {
+  const SettingInfo& s = settingTable[row.index];
+  const std::string option = std::string("  --") + s.option;
+  if (row.index == funcTypeSetting)
+    return padded(option + " F", 25) + row.what + ": " + distanceOptionNames[0] +
+           " (exp(-D^2)), " + distanceOptionNames[1] + " (exp(-|D|)), " + distanceOptionNames[2] +
+           " [" + distanceOptionNames[s.fallback] + "]\n";
+  if (s.high == 1)  // a switch
+    return padded(option + ", --no-" + s.option, 30) + row.what +
+           (s.fallback ? " [on]\n" : " [off]\n");
+  return padded(option + " N", 25) + row.what + ", " + std::to_string(s.low) + " to " +
+         std::to_string(s.high) + " [" + std::to_string(s.fallback) + "]\n";
+}
+
+}  // namespace
+
+std::string optionsHelp() {
+  std::string help =
+      "Usage: vorlixss [OPTION]...\n"
+      "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
+      "\n"
+      "Where it draws (by default a window of its own):\n"
+      "  --root                 on the root window\n"
+      "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
+      "  --geometry WxH         size of its own window (1280x720)\n"
+      "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
+      "\n"
+      "Settings (defaults in brackets):\n";
+  for (const HelpRow& row : settingsHelp) help += helpLine(row);
+  help +=
+      "\n"
+      "Other:\n"
+      "  --fps                  show the frame rate in a corner\n"
+      "  --seed N               repeatable start (0 to 4294967295) instead of the clock's\n"
+      "  --help                 this text\n"
+      "\n"
+      "Options take one or two dashes; a value follows as the next argument or after '='.\n"
+      "In its own window, Escape or q ends the program.\n";
+  return help;
+}

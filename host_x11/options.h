@@ -25,7 +25,7 @@ struct HostOptions {
   bool showFps = false;     // --fps: frames per second in a corner
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
-  bool help = false;        // --help: print optionsHelp and end
+  bool help = false;        // --help: print optionsHelp() and end
 };
 
 // What parseOptions decided: the options, or the one line that says what is wrong.
@@ -39,5 +39,5 @@ struct ParsedOptions {
 // --root and --window-id.
 ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow);
 
-// The text of --help.
-extern const char* const optionsHelp;
+// The text of --help, its settings' ranges and defaults taken from settingTable.
+std::string optionsHelp();

@@ -1,13 +1,8 @@
-// The process-wide settings record and the stored value names (portable; the registry
-// access is in settings_store_win.cpp).
+// The process-wide settings record and its conversion to and from the ten stored numbers
+// (portable; the registry access is in settings_store_win.cpp).
 #include "scene/settings.h"
 
 SaverSettings saverSettings{};
-
-const char* const settingNames[settingCount] = {
-    "nBalls",  "motionBlur", "feather", "contour", "blobbiness",
-    "maxRadius", "minRadius", "springK", "damping", "func_type",
-};
 
 void settingsToNumbers(const SaverSettings& s, uint32_t (&n)[settingCount]) {
   n[0] = s.nBalls;

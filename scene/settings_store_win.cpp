@@ -34,7 +34,7 @@ void loadSettings() {
   uint32_t numbers[settingCount];
   settingsToNumbers(defaultSettings, numbers);
   if (HKEY key = openSettingsKey()) {
-    for (int i = 0; i < settingCount; ++i) readNumber(key, settingNames[i], numbers[i]);
+    for (int i = 0; i < settingCount; ++i) readNumber(key, settingTable[i].stored, numbers[i]);
     RegCloseKey(key);
   }
   saverSettings = settingsFromNumbers(numbers);
@@ -49,7 +49,7 @@ bool saveSettings() {
   for (int i = 0; i < settingCount; ++i) {
     const BYTE data[4] = {BYTE(numbers[i]), BYTE(numbers[i] >> 8), BYTE(numbers[i] >> 16),
                           BYTE(numbers[i] >> 24)};
-    if (RegSetValueExA(key, settingNames[i], 0, REG_DWORD, data, sizeof data) != ERROR_SUCCESS)
+    if (RegSetValueExA(key, settingTable[i].stored, 0, REG_DWORD, data, sizeof data) != ERROR_SUCCESS)
       allWritten = false;  // a failed write does not stop the others
   }
   RegCloseKey(key);

@@ -63,7 +63,7 @@ void runRound(std::mt19937& rng, HKEY key, int round) {
   settingsToNumbers(defaultSettings, defaults);
   uint32_t expected[settingCount];
   for (int i = 0; i < settingCount; ++i) {
-    RegDeleteValueA(key, settingNames[i]);
+    RegDeleteValueA(key, settingTable[i].stored);
     if (rng() % 4 == 0) {  // about a quarter of the names stay absent
       expected[i] = defaults[i];
       continue;
@@ -72,9 +72,9 @@ void runRound(std::mt19937& rng, HKEY key, int round) {
     const DWORD size = rng() % 9;
     BYTE data[8];
     for (BYTE& b : data) b = static_cast<BYTE>(rng());
-    ASSERT_EQ(RegSetValueExA(key, settingNames[i], 0, type, data, size), ERROR_SUCCESS)
-        << "round " << round << " " << settingNames[i];
-    const StoredValue stored = readBack(key, settingNames[i]);
+    ASSERT_EQ(RegSetValueExA(key, settingTable[i].stored, 0, type, data, size), ERROR_SUCCESS)
+        << "round " << round << " " << settingTable[i].stored;
+    const StoredValue stored = readBack(key, settingTable[i].stored);
     expected[i] = expectedNumber(stored, defaults[i]);
     ++(stored.present && stored.size == 4 ? numbersSeen : defaultsSeen);
   }
@@ -86,7 +86,7 @@ void runRound(std::mt19937& rng, HKEY key, int round) {
     // The switches hold true or false only, so compare them as such.
     const bool isSwitch = i >= 1 && i <= 3;
     const uint32_t want = isSwitch ? (expected[i] != 0 ? 1u : 0u) : expected[i];
-    EXPECT_EQ(loaded[i], want) << "round " << round << " " << settingNames[i];
+    EXPECT_EQ(loaded[i], want) << "round " << round << " " << settingTable[i].stored;
   }
 }
 

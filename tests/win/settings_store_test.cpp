@@ -134,9 +134,9 @@ TEST_F(SettingsStore, ASaveWritesAllTenAsDwordsAndALoadReturnsThem) {
   settingsToNumbers(saverSettings, expected);
   for (int i = 0; i < settingCount; ++i) {
     DWORD type = 0, value = 0;
-    ASSERT_TRUE(readStored(settingNames[i], type, value)) << settingNames[i];
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << settingNames[i];
-    EXPECT_EQ(value, expected[i]) << settingNames[i];
+    ASSERT_TRUE(readStored(settingTable[i].stored, type, value)) << settingTable[i].stored;
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << settingTable[i].stored;
+    EXPECT_EQ(value, expected[i]) << settingTable[i].stored;
   }
   const SaverSettings saved = saverSettings;
   saverSettings = SaverSettings{};
