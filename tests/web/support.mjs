@@ -74,8 +74,17 @@ export async function framesPast(page, count = 5, timeout = 15000) {
 export function noticeOf(page) {
   return page.evaluate(() => {
     const n = document.getElementById('notice');
-    return n && n.offsetParent !== null ? n.textContent.trim() : '';
+    return n && !n.hidden && getComputedStyle(n).display !== 'none' ? n.textContent.trim() : '';
   });
+}
+
+// Calls one of the page's exported functions with strings and numbers (Module.ccall).
+export function call(page, name, ...args) {
+  return page.evaluate((n, a) => {
+    const types = a.map((v) => (typeof v === 'string' ? 'string' : 'number'));
+    const text = n === 'vorlix_message' || n === 'vorlix_settings_json';
+    return window.vorlixss.module.ccall(n, text ? 'string' : 'number', types, a);
+  }, name, args);
 }
 
 // Decodes a PNG of 8-bit RGB or RGBA (what Chromium's screenshots are) to
