@@ -6,7 +6,7 @@ import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { expectMovingColour, framesPast, launch, noticeOf, openPage, pageDir, pageFileUrl,
-  serve } from './support.mjs';
+  composedShader, serve } from './support.mjs';
 
 // What the page's files may weigh together; the release zip carries the same files.
 const pageBudget = 300 * 1024;
@@ -18,16 +18,16 @@ describe('the page', () => {
 
   test('draws moving colour from disk and from a server, at every look, and after a resize', async () => {
     for (const [where, base] of [['file://', pageFileUrl], ['http://', server.url]]) {
-      const page = await openPage(browser, base);
+      const page = await openPage(browser, base, { width: 640, height: 480 });
       await expectMovingColour(assert, page, `${where} defaults`);
-      await page.setViewport({ width: 900, height: 400, deviceScaleFactor: 1 });
-      await framesPast(page, 10);
+      await page.setViewport({ width: 450, height: 200, deviceScaleFactor: 1 });
+      await framesPast(page, 3);
       const size = await page.evaluate(() => {
         const c = document.getElementById('canvas');
         return [c.width, c.height];
       });
-      assert.deepEqual(size, [900, 400], `${where}: the canvas does not follow the window`);
-      await expectMovingColour(assert, page, `${where} after a resize to 900x400`);
+      assert.deepEqual(size, [450, 200], `${where}: the canvas does not follow the window`);
+      await expectMovingColour(assert, page, `${where} after a resize to 450x200`);
       assert.deepEqual(page.problems, [], `${where}: the page complained`);
       const foreign = page.requests.filter((u) => !u.startsWith(base.replace(/index\.html$/, '')) && !/^(data|blob):/.test(u));
       assert.deepEqual(foreign, [], `${where}: the page loads from outside its folder`);
@@ -45,7 +45,7 @@ describe('the page', () => {
       ['count=7', 'feather=1', 'contour=1', 'ghosting=1']];
     const names = ['exp', 'abs', 'cos'];
     for (const look of looks) {
-      const desktop = execFileSync(process.env.VORLIX_COMPOSED_SHADER, look, { encoding: 'utf8' });
+      const desktop = execFileSync(composedShader, look, { encoding: 'utf8' });
       const query = look.map((w) => w.replace(/^distance=(\d)/, (_, d) => `distance=${names[d]}`)).join('&');
       const page = await browser.newPage();
       // Every shader text the page hands to WebGL, as it hands it.
@@ -112,7 +112,7 @@ describe('the page', () => {
     });
     await new Promise((done) => setTimeout(done, 300));
     await page.evaluate(() => window.loseContext.restoreContext());
-    await framesPast(page, 10);
+    await framesPast(page, 3);
     await expectMovingColour(assert, page, 'after the context came back');
     assert.deepEqual(page.problems, []);
     await page.close();

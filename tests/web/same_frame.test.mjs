@@ -7,7 +7,7 @@ import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { test } from 'node:test';
-import { launch, openPage, pageFileUrl, startXvfb } from './support.mjs';
+import { launch, openPage, pageFileUrl, sameFrame, startXvfb } from './support.mjs';
 
 const width = 256, height = 192, positionWords = 60;
 
@@ -16,7 +16,7 @@ async function linuxFrame() {
   const xvfb = await startXvfb();
   const scratch = mkdtempSync(join(tmpdir(), 'same-frame-'));
   try {
-    execFileSync(process.env.VORLIX_SAME_FRAME, [join(scratch, 'linux.frame')],
+    execFileSync(sameFrame, [join(scratch, 'linux.frame')],
       { env: { ...process.env, DISPLAY: xvfb.display }, timeout: 60000 });
     const bytes = readFileSync(join(scratch, 'linux.frame'));
     return { positions: bytes.subarray(0, positionWords * 4), rgb: bytes.subarray(positionWords * 4) };

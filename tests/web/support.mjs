@@ -11,6 +11,10 @@ import puppeteer from 'puppeteer-core';
 // The built page; scripts/test builds it before the tests run.
 export const pageDir = resolve(process.env.VORLIX_WEB_DIR ?? new URL('../../build/web', import.meta.url).pathname);
 export const pageFileUrl = pathToFileURL(join(pageDir, 'index.html')).href;
+// The Linux build's helpers the page is held to (ctest names them; these are its places).
+const linuxBuild = new URL('../../build/linux/', import.meta.url).pathname;
+export const composedShader = process.env.VORLIX_COMPOSED_SHADER ?? `${linuxBuild}tests/web/composed_shader`;
+export const sameFrame = process.env.VORLIX_SAME_FRAME ?? `${linuxBuild}tests/x11/same_frame`;
 
 // Chromium draws WebGL 2 through ANGLE on SwiftShader here; naming it keeps the choice
 // explicit should a later Chromium stop falling back by itself.
@@ -49,7 +53,7 @@ export async function serve(dir = pageDir) {
 // A new tab at url, sized width x height, with every console error, uncaught exception and
 // failed load collected in page.problems, and every URL it asked for in page.requests.
 // Waits until the page has drawn a few frames unless waitFrames is 0.
-export async function openPage(browser, url, { width = 640, height = 480, waitFrames = 5 } = {}) {
+export async function openPage(browser, url, { width = 320, height = 240, waitFrames = 3 } = {}) {
   const page = await browser.newPage();
   page.problems = [];
   page.requests = [];
@@ -170,7 +174,7 @@ export function changedPixels(a, b) {
 // Asserts that the page shows moving, coloured blobs: two screenshots some frames apart.
 export async function expectMovingColour(assert, page, what) {
   const first = await screenshot(page);
-  await framesPast(page, 10);
+  await framesPast(page, 5);
   const second = await screenshot(page);
   const { share, colours } = judge(second);
   assert.ok(share > 0.01, `${what}: only ${(share * 100).toFixed(2)} % of the picture is lit`);
