@@ -2,9 +2,9 @@
 // into the texture of the next role; the blend shows 0.08, 0.12, 0.20 and 0.6 of the four.
 #pragma once
 
-#include <GL/glew.h>
-
 #include <string>
+
+#include "render/gl_api.h"
 
 extern GLuint ringTextures[4];            // slots 0 to 3; 0 while no ring exists
 extern const GLenum ringAttachments[4];   // colour attachment of each slot, fixed

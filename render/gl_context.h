@@ -3,7 +3,7 @@
 // OpenGL 2.0 entry points. The contexts themselves: gl_context_wgl.h, gl_context_glx.h.
 #pragma once
 
-#include <GL/glew.h>
+#include "render/gl_api.h"
 
 // What the context set-up records when the GL function loader cannot start.
 constexpr const char* glewFailureLine = "failed to init GLEW\n";

@@ -8,6 +8,7 @@
 #include "render/gl_context.h"
 #include "render/ghost_ring.h"
 #include "render/shader_composer.h"
+#include "render/shader_dialect.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
@@ -18,9 +19,6 @@ zunoShader* ghostShader = nullptr;
 float blobExponent = 0.0f;
 
 namespace {
-
-// The metaball program's vertex stage: the fragment stage works from window coordinates.
-const char* const metaballVertexSource = "void main(){gl_Position=ftransform();}";
 
 const char* const ghostFragmentResource = "#126";
 const char* const ghostVertexResource = "#127";
@@ -34,8 +32,8 @@ void initScene() {
 
   const std::string ghostFragment = loadShaderResource(ghostFragmentResource);
   const std::string ghostVertex = loadShaderResource(ghostVertexResource);
-  metaballShader =
-      new zunoShader(metaballVertexSource, composeMetaballShader(drawableSettings(saverSettings)));
+  metaballShader = new zunoShader(
+      metaballVertexSource, fragmentPreamble + composeMetaballShader(drawableSettings(saverSettings)));
   ghostShader = new zunoShader(ghostVertex, ghostFragment);
 
   if (saverSettings.motionBlur) {

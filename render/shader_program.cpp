@@ -6,6 +6,7 @@
 
 #include "render/diagnostics.h"
 #include "render/scene_setup.h"
+#include "render/shader_dialect.h"
 #include "render/shader_text.h"
 
 namespace {
@@ -162,6 +163,7 @@ void zunoShader::compileAndLink() {
   glAttachShader(program, fragmentShader);
   glDeleteShader(vertexShader);
   glDeleteShader(fragmentShader);
+  bindQuadAttributes(program);
   glLinkProgram(program);
   glGetProgramiv(program, GL_LINK_STATUS, &status);
   if (status == 0) {

@@ -2,10 +2,10 @@
 // named-uniform setters. Construction compiles and links, and raises on failure.
 #pragma once
 
-#include <GL/glew.h>
-
 #include <stdexcept>
 #include <string>
+
+#include "render/gl_api.h"
 
 // What a failed compile or link raises: a std::runtime_error whose what() is the short
 // message, plus a sentence for the user saying which step failed and where the log is.

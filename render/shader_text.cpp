@@ -1,9 +1,8 @@
-// The GL-free side of the shader program object: default texts, source selection, the
-// info-log cut and the reading of source files.
+// The GL-free side of the shader program object: default texts, source selection and the
+// info-log cut (the reading of source files is in shader_file.cpp).
 #include "render/shader_text.h"
 
 #include <cstring>
-#include <fstream>
 
 const char* const defaultVertexSource =
     "void main(void){\ngl_FrontColor = gl_Color;\ngl_Position = ftransform();\n}";
@@ -21,21 +20,4 @@ std::string cutInfoLog(const char* buffer, std::size_t bufferSize) {
   const std::size_t length =
       end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : bufferSize - 1;
   return std::string(buffer, length);
-}
-
-// Line by line, so that a last line without a line feed still gets one, and the read that
-// meets the end of the file adds the one extra line feed.
-bool readSourceLines(const std::string& fileName, std::string& text) {
-  text.clear();
-  std::ifstream in(fileName);
-  if (!in) return false;
-  // NOTE: getline fails (and extracts nothing) only when it meets the end at once, so a
-  // final line without a line feed is still read as a line.
-  std::string line;
-  while (std::getline(in, line)) {
-    text += line;
-    text += '\n';
-  }
-  text += '\n';
-  return true;
 }

@@ -1,0 +1,34 @@
+# The web page (emscripten): the shared scene, renderer and frame tick with their WebGL 2
+# variants, the page's C functions, and the page's own files, all in one folder that opens
+# from disk. build/web/: index.html, page.js, page.css, vorlixss.js (wasm inside).
+
+include(cmake/embed_shaders.cmake)
+vorlix_embed_shaders(${CMAKE_BINARY_DIR}/generated/shader_resource_bytes.h
+  ${CMAKE_SOURCE_DIR}/resources/shaders
+  "#126" ghost_composite_es.frag "#127" ghost_composite_es.vert)
+
+add_executable(vorlixss_web
+  ${vorlix_shared_gl_sources}
+  render/gl_context_webgl.cpp
+  render/shader_dialect_gles.cpp
+  render/fullscreen_quad_gles.cpp
+  render/ghost_ring_gles.cpp
+  render/diagnostics_web.cpp
+  render/shader_resources_web.cpp
+  render/shader_file_web.cpp
+  host_web/page_api.cpp
+)
+target_include_directories(vorlixss_web PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(vorlixss_web PRIVATE vorlix_portable)
+set_target_properties(vorlixss_web PROPERTIES OUTPUT_NAME vorlixss SUFFIX .js)
+# NOTE: SINGLE_FILE embeds the wasm: Chromium refuses a separate .wasm to a page opened from
+# file://. No file system: the page reads no files, and the shader texts are compiled in.
+target_link_options(vorlixss_web PRIVATE
+  -sMODULARIZE=1 -sEXPORT_NAME=createVorlixModule -sENVIRONMENT=web -sSINGLE_FILE=1
+  -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFILESYSTEM=0
+  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString)
+
+# The page's own files beside the program.
+foreach(file index.html page.js page.css)
+  configure_file(${CMAKE_SOURCE_DIR}/host_web/${file} ${CMAKE_BINARY_DIR}/${file} COPYONLY)
+endforeach()

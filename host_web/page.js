@@ -1,0 +1,275 @@
+// VorlixSS in the browser: loads the program (vorlixss.js), applies the settings (defaults,
+// then the browser's stored panel choices, then the address's parameters), sizes the canvas,
+// and feeds requestAnimationFrame's timestamps to the frame clock. Panel, full screen, the
+// idle pointer and the saver parameter are here too.
+'use strict';
+
+(function () {
+  const storageKey = 'vorlixss.settings';
+  const idleMilliseconds = 3000;
+  const canvas = document.getElementById('canvas');
+  const notice = document.getElementById('notice');
+  const panel = document.getElementById('panel');
+  const panelRows = document.getElementById('panel-rows');
+  const panelError = document.getElementById('panel-error');
+  const params = new URLSearchParams(window.location.search);
+  const saverMode = ['1', 'true', 'on', 'yes'].includes(params.get('saver'));
+
+  let M = null;          // the program, once loaded
+  let table = [];        // the settings table, from the program
+  let seed = -1;         // the address's seed; -1: from the clock
+  let frameRequest = 0;  // the pending animation frame; 0 while the loop is stopped
+  let stopped = true;    // the scene cannot draw (not started, failed, or context lost)
+
+  // The test hook: a test stops the loop and drives fixed tick times itself.
+  const hook = { module: null, frames: 0, stopLoop, startLoop };
+  window.vorlixss = hook;
+
+  // The program's own words: a string through ccall.
+  function call(name, ...args) {
+    const types = args.map((a) => (typeof a === 'string' ? 'string' : 'number'));
+    return M.ccall(name, name === 'vorlix_message' || name === 'vorlix_settings_json' ? 'string'
+      : 'number', types, args);
+  }
+  const programMessage = () => call('vorlix_message');
+
+  // A short notice for bad input; saver mode shows only the picture.
+  function showNotice(text) {
+    if (saverMode) return;
+    notice.textContent = notice.hidden ? text : notice.textContent + '\n' + text;
+    notice.hidden = false;
+  }
+
+  // A failure that leaves no picture: shown even in saver mode, in place of the picture.
+  function showFatal(text) {
+    stopped = true;
+    notice.textContent = text;
+    notice.classList.add('fatal');
+    notice.hidden = false;
+  }
+
+  // Stored panel choices as {option: text}; the browser may refuse storage altogether.
+  function readStored() {
+    try {
+      const parsed = JSON.parse(window.localStorage.getItem(storageKey) || '{}');
+      return parsed && typeof parsed === 'object' ? parsed : {};
+    } catch (e) {
+      return {};
+    }
+  }
+  function writeStored(values) {
+    try {
+      window.localStorage.setItem(storageKey, JSON.stringify(values));
+    } catch (e) { /* no storage here: the choice lasts until the page closes */ }
+  }
+
+  // Defaults, then stored choices (bad ones are dropped quietly), then the address.
+  function applySettings() {
+    call('vorlix_reset_settings');
+    const stored = readStored();
+    for (const row of table) {
+      if (typeof stored[row.option] === 'string') call('vorlix_set', row.option, stored[row.option]);
+    }
+    for (const row of table) {
+      if (params.has(row.option) && call('vorlix_set', row.option, params.get(row.option)) !== 0) {
+        showNotice(programMessage() + '; kept ' + currentText(row) + '.');
+      }
+    }
+    if (params.has('seed')) {
+      if (call('vorlix_set', 'seed', params.get('seed')) === 0) seed = Number(params.get('seed'));
+      else showNotice(programMessage() + '; the start is random.');
+    }
+  }
+
+  // A setting's current value as the text the address and storage use.
+  function currentText(row) {
+    const value = call('vorlix_get', row.option);
+    return row.kind === 'choice' ? row.choices[value] : String(value);
+  }
+
+  // NOTE: the drawing buffer is sized in CSS pixels, not device pixels: the radii are
+  // pixels of the shared simulation, so balls look as big as on a desktop screen of the same
+  // size. A high-density screen (devicePixelRatio 2) shows the picture scaled up, a little
+  // softer, and draws a quarter of its device pixels.
+  function canvasSize() {
+    return [Math.max(1, Math.round(window.innerWidth)), Math.max(1, Math.round(window.innerHeight))];
+  }
+
+  // (Re)starts the scene with the current settings; false after showing why it cannot draw.
+  function startScene() {
+    const [width, height] = canvasSize();
+    const status = call('vorlix_start', width, height, seed);
+    if (status !== 0) {
+      showFatal(programMessage());
+      return false;
+    }
+    if (programMessage()) showNotice(programMessage());
+    stopped = false;
+    return true;
+  }
+
+  function frame(milliseconds) {
+    frameRequest = window.requestAnimationFrame(frame);
+    if (stopped || document.hidden) return;
+    if (M._vorlix_frame(milliseconds)) hook.frames += 1;
+  }
+  function startLoop() {
+    if (frameRequest) return;
+    M._vorlix_pause();  // the first tick after a stop only records its time
+    frameRequest = window.requestAnimationFrame(frame);
+  }
+  function stopLoop() {
+    if (frameRequest) window.cancelAnimationFrame(frameRequest);
+    frameRequest = 0;
+  }
+
+  // One panel row per setting, built from the program's table.
+  function buildPanel() {
+    panelRows.textContent = '';
+    for (const row of table) {
+      const wrap = document.createElement(row.kind === 'choice' ? 'fieldset' : 'div');
+      wrap.className = 'row';
+      if (row.kind === 'choice') {
+        const legend = document.createElement('legend');
+        legend.textContent = row.label;
+        wrap.appendChild(legend);
+        row.choices.forEach((choice, index) => {
+          const label = document.createElement('label');
+          const input = document.createElement('input');
+          Object.assign(input, { type: 'radio', name: row.option, value: choice });
+          input.addEventListener('change', () => panelChange(row, choice));
+          label.append(input, ' ' + row.choiceLabels[index]);
+          wrap.appendChild(label);
+        });
+      } else {
+        const label = document.createElement('label');
+        const input = document.createElement('input');
+        input.name = row.option;
+        if (row.kind === 'toggle') {
+          input.type = 'checkbox';
+          input.addEventListener('change', () => panelChange(row, input.checked ? '1' : '0'));
+          label.append(row.label, input);
+        } else {
+          Object.assign(input, { type: 'range', min: row.low, max: row.high, step: 1 });
+          const shown = document.createElement('output');
+          input.addEventListener('input', () => { shown.textContent = input.value; });
+          input.addEventListener('change', () => panelChange(row, input.value));
+          const text = document.createElement('span');
+          text.textContent = row.label;
+          label.append(text, shown);
+          wrap.append(label, input);
+          wrap.shown = shown;
+        }
+        if (row.kind === 'toggle') wrap.appendChild(label);
+      }
+      row.element = wrap;
+      panelRows.appendChild(wrap);
+    }
+  }
+
+  // Shows the current settings in the panel's controls.
+  function refreshPanel() {
+    for (const row of table) {
+      const value = call('vorlix_get', row.option);
+      if (row.kind === 'choice') {
+        for (const input of row.element.querySelectorAll('input')) input.checked = input.value === row.choices[value];
+      } else if (row.kind === 'toggle') {
+        row.element.querySelector('input').checked = value !== 0;
+      } else {
+        row.element.querySelector('input').value = String(value);
+        row.element.shown.textContent = String(value);
+      }
+    }
+  }
+
+  // Applies a panel change at once, or refuses it with the dialog's words.
+  function panelChange(row, text) {
+    if (call('vorlix_panel_set', row.option, text) !== 0) {
+      panelError.textContent = programMessage();
+      refreshPanel();
+      return;
+    }
+    panelError.textContent = '';
+    const stored = readStored();
+    stored[row.option] = text;
+    writeStored(stored);
+    startScene();
+  }
+
+  function resetPanel() {
+    writeStored({});
+    call('vorlix_reset_settings');
+    panelError.textContent = '';
+    refreshPanel();
+    startScene();
+  }
+
+  function togglePanel() {
+    if (saverMode || !M) return;
+    panel.hidden = !panel.hidden;
+    if (!panel.hidden) refreshPanel();
+  }
+
+  function toggleFullscreen() {
+    const request = document.fullscreenElement ? document.exitFullscreen()
+      : document.documentElement.requestFullscreen();
+    if (request) request.catch(() => {});  // refused (no user gesture, or not allowed here)
+  }
+
+  // The pointer and the buttons vanish after a few seconds without movement.
+  let idleTimer = 0;
+  function wake() {
+    document.body.classList.remove('idle');
+    window.clearTimeout(idleTimer);
+    idleTimer = window.setTimeout(() => document.body.classList.add('idle'), idleMilliseconds);
+  }
+
+  function wireEvents() {
+    document.getElementById('settings-button').addEventListener('click', togglePanel);
+    document.getElementById('fullscreen-button').addEventListener('click', toggleFullscreen);
+    document.getElementById('panel-close').addEventListener('click', () => { panel.hidden = true; });
+    document.getElementById('panel-defaults').addEventListener('click', resetPanel);
+    panel.addEventListener('submit', (event) => event.preventDefault());
+    window.addEventListener('keydown', (event) => {
+      if (event.ctrlKey || event.metaKey || event.altKey) return;
+      if (event.key === 's' || event.key === 'S') togglePanel();
+      else if (event.key === 'f' || event.key === 'F') toggleFullscreen();
+      else if (event.key === 'Escape') panel.hidden = true;
+    });
+    window.addEventListener('resize', () => {
+      const [width, height] = canvasSize();
+      M._vorlix_resize(width, height);
+    });
+    document.addEventListener('visibilitychange', () => { M._vorlix_pause(); });
+    canvas.addEventListener('webglcontextlost', (event) => {
+      event.preventDefault();  // tells the browser that the page wants the context back
+      M._vorlix_context_lost();
+      stopped = true;
+    });
+    canvas.addEventListener('webglcontextrestored', () => {
+      if (M._vorlix_context_restored() !== 0) showFatal(programMessage());
+      else stopped = false;
+    });
+    for (const name of ['mousemove', 'mousedown', 'touchstart', 'keydown']) {
+      window.addEventListener(name, wake, { passive: true });
+    }
+    wake();
+  }
+
+  function run(program) {
+    M = program;
+    hook.module = program;
+    table = JSON.parse(call('vorlix_settings_json'));
+    if (saverMode) document.getElementById('controls').hidden = true;
+    buildPanel();
+    applySettings();
+    wireEvents();
+    if (startScene()) startLoop();
+  }
+
+  // NOTE: the program's standard error carries the desktop's diagnostic lines; on the page
+  // they are warnings, and what the user must know reaches the notice instead.
+  createVorlixModule({ printErr: (text) => console.warn(text) }).then(run, (failure) => {
+    showFatal('VorlixSS could not load its program: ' + failure + '. Try a current browser.');
+  });
+}());

@@ -1,0 +1,231 @@
+// The web page's program: the C functions page.js calls (Module._vorlix_*). It holds the
+// page's settings, starts and stops the shared scene on the canvas's WebGL 2 context, runs
+// one frame tick per animation frame, and keeps the text of the last notice.
+#include <emscripten/emscripten.h>
+
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <exception>
+#include <string>
+
+#include "host_web/page_options.h"
+#include "render/blob_shape.h"
+#include "render/diagnostics_web.h"
+#include "render/gl_context.h"
+#include "render/gl_context_webgl.h"
+#include "render/ring_roles.h"
+#include "render/scene_setup.h"
+#include "render/shader_composer.h"
+#include "render/shader_dialect.h"
+#include "render/shader_program.h"
+#include "saver/frame_tick.h"
+#include "scene/balls.h"
+#include "scene/frame_clock.h"
+#include "scene/random.h"
+#include "scene/settings.h"
+
+namespace {
+
+const char* const canvasSelector = "#canvas";
+
+const char* const noWebGL2Text =
+    "VorlixSS needs WebGL 2, which this browser does not offer or has switched off. Try a "
+    "current Firefox, Chrome, Edge or Safari, check that hardware acceleration (or WebGL) is "
+    "switched on in the browser's settings, or update the graphics driver.";
+const char* const shaderFailureText =
+    "VorlixSS could not build its shader, so it cannot draw. The browser's log:\n";
+
+SaverSettings pageSettings = defaultSettings;  // what the next start draws
+std::string message;                           // the last notice, for vorlix_message
+bool contextReady = false;                     // the canvas's context exists
+bool sceneReady = false;                       // programs, ring and balls exist
+bool contextLost = false;                      // between the browser's loss and its return
+
+// The balls across a lost context, so that drawing goes on where it stopped.
+struct BallSnapshot {
+  Vec3 position[BALL_SLOTS], previous[BALL_SLOTS], color[BALL_SLOTS];
+  float radius[BALL_SLOTS];
+} kept;
+
+// A seed that differs between pages opened in the same second.
+uint32_t clockSeed() {
+  return static_cast<uint32_t>(std::time(nullptr)) ^
+         static_cast<uint32_t>(std::fmod(emscripten_get_now() * 1000.0, 4294967296.0));
+}
+
+// Builds the scene from pageSettings on the current context: 0, or the start's failure code
+// with the notice in message.
+int buildScene() {
+  clearKeptReports();
+  saverSettings = pageSettings;
+  try {
+    initScene();
+  } catch (const ShaderBuildError&) {
+    message = shaderFailureText + keptReports();
+    releaseScene();
+    return 2;
+  } catch (const std::exception& failure) {
+    message = std::string("VorlixSS could not start: ") + failure.what();
+    releaseScene();
+    return 3;
+  }
+  message = keptReports();  // what weakened the start (ghosting off), if anything
+  sceneReady = true;
+  return 0;
+}
+
+// Ends the scene, if one runs.
+void dropScene() {
+  if (sceneReady) releaseScene();
+  sceneReady = false;
+}
+
+// The ring's roles and the clock as a fresh program has them, so that a start from the same
+// seed and tick times draws what the desktop program draws.
+void resetRun() {
+  ancientIndex = 0;
+  lastIndex = 1;
+  curIndex = 2;
+  nextIndex = 3;
+  ringPassCount = 1;
+  lastTickTime = 0;
+  stepRemainder = 0.0f;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Applies one setting (or validates "seed"); 0 when good, else 1 with the notice.
+EMSCRIPTEN_KEEPALIVE int vorlix_set(const char* option, const char* value) {
+  uint32_t seed = 0;
+  message = std::string(option) == "seed" ? readPageSeed(value, seed)
+                                          : applyPageOption(pageSettings, option, value);
+  return message.empty() ? 0 : 1;
+}
+
+// As vorlix_set, and refuses a minimum radius above the maximum as the dialog does.
+EMSCRIPTEN_KEEPALIVE int vorlix_panel_set(const char* option, const char* value) {
+  SaverSettings tried = pageSettings;
+  message = applyPageOption(tried, option, value);
+  if (message.empty()) message = panelRadiusRule(tried);
+  if (!message.empty()) return 1;
+  pageSettings = tried;
+  return 0;
+}
+
+// Every setting back to its default.
+EMSCRIPTEN_KEEPALIVE void vorlix_reset_settings() { pageSettings = defaultSettings; }
+
+// The current value of a setting (toggle 0/1, distance 0..2); -1 for an unknown option.
+EMSCRIPTEN_KEEPALIVE int vorlix_get(const char* option) {
+  return static_cast<int>(pageOptionValue(pageSettings, option));
+}
+
+// The settings table for the panel, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* vorlix_settings_json() {
+  static const std::string json = settingsTableJson();
+  return json.c_str();
+}
+
+// The fragment text the next start compiles for the current settings.
+EMSCRIPTEN_KEEPALIVE const char* vorlix_fragment_text() {
+  static std::string text;
+  text = fragmentPreamble + composeMetaballShader(drawableSettings(pageSettings));
+  return text.c_str();
+}
+
+// The last notice or error; empty when there is none.
+EMSCRIPTEN_KEEPALIVE const char* vorlix_message() { return message.c_str(); }
+
+// (Re)starts the scene at width x height drawing-buffer pixels. seed < 0: from the clock.
+// 0 ok, 1 no WebGL 2, 2 a shader did not build, 3 another failure (see vorlix_message).
+EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
+  dropScene();
+  message.clear();
+  width = width < 1 ? 1 : width;
+  height = height < 1 ? 1 : height;
+  clientRect = {0, 0, width, height};
+  setCanvasSize(canvasSelector, width, height);
+  if (!contextReady) {
+    if (!initWebGLContext(canvasSelector)) {
+      message = noWebGL2Text;
+      return 1;
+    }
+    contextReady = true;
+  } else {
+    setPixelProjection(width, height);
+  }
+  contextLost = false;
+  resetRun();
+  seedRandom(seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
+  return buildScene();
+}
+
+// One tick at this requestAnimationFrame time; 1 when a frame was drawn.
+EMSCRIPTEN_KEEPALIVE int vorlix_frame(double milliseconds) {
+  if (!sceneReady || contextLost || !(milliseconds >= 0)) return 0;
+  return runFrameTick(static_cast<uint32_t>(std::fmod(milliseconds, 4294967296.0))) ? 1 : 0;
+}
+
+// The window changed size: the drawing buffer and the scene follow.
+EMSCRIPTEN_KEEPALIVE void vorlix_resize(int width, int height) {
+  width = width < 1 ? 1 : width;
+  height = height < 1 ? 1 : height;
+  setCanvasSize(canvasSelector, width, height);
+  if (sceneReady && !contextLost)
+    resizeScene(width, height);
+  else
+    clientRect = {0, 0, width, height};
+}
+
+// The page is hidden: the next tick only records its time, so nothing jumps on return.
+EMSCRIPTEN_KEEPALIVE void vorlix_pause() { lastTickTime = 0; }
+
+// Releases the scene and the context.
+EMSCRIPTEN_KEEPALIVE void vorlix_stop() {
+  dropScene();
+  if (contextReady) releaseWebGLContext();
+  contextReady = false;
+}
+
+// The browser took the context: keep the balls, give up the dead GL objects.
+EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
+  if (!sceneReady) return;
+  for (int i = 0; i < BALL_SLOTS; ++i) {
+    kept.position[i] = ballPos[i];
+    kept.previous[i] = ballPrevPos[i];
+    kept.color[i] = ballColor[i];
+    kept.radius[i] = ballRadius[i];
+  }
+  dropScene();  // the deletions are no-ops on a lost context, but free the names
+  contextLost = true;
+}
+
+// The browser gave the context back: rebuild the scene and put the kept balls in it.
+// 0 ok, otherwise vorlix_start's failure codes.
+EMSCRIPTEN_KEEPALIVE int vorlix_context_restored() {
+  if (!contextLost) return 0;
+  contextLost = false;
+  renewWebGLContext();
+  const int status = buildScene();
+  if (status != 0) return status;
+  for (int i = 0; i < BALL_SLOTS; ++i) {
+    ballPos[i] = kept.position[i];
+    ballPrevPos[i] = kept.previous[i];
+    ballColor[i] = kept.color[i];
+    ballRadius[i] = kept.radius[i];
+  }
+  metaballShader->enable(true);
+  setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
+  setMetaballUniform3fv("ball", BALL_SLOTS, &ballPos[0].x);
+  uploadBlobUniforms();
+  lastTickTime = 0;
+  return 0;
+}
+
+// The 20 ball centres (60 floats: x, y, z of each), for comparing runs.
+EMSCRIPTEN_KEEPALIVE const float* vorlix_ball_positions() { return &ballPos[0].x; }
+
+}  // extern "C"

@@ -1,0 +1,65 @@
+// WebGL 2: context creation on the canvas, and the drawing state of gl_context.h without
+// fixed-function matrices: the quad arrives in clip space, so the viewport alone is the
+// pixel projection.
+#include "render/gl_context_webgl.h"
+
+#include <emscripten/html5.h>
+
+#include "render/fullscreen_quad.h"
+#include "render/gl_context.h"
+#include "scene/frame_clock.h"
+
+namespace {
+
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;  // 0 while none exists
+
+}  // namespace
+
+// An opaque canvas (the blobs' alpha is no coverage), no depth, stencil or multisampling,
+// and a drawing buffer the browser may discard once shown, as a swapped back buffer is.
+bool initWebGLContext(const char* canvasSelector) {
+  EmscriptenWebGLContextAttributes attributes;
+  emscripten_webgl_init_context_attributes(&attributes);
+  attributes.alpha = EM_FALSE;
+  attributes.depth = EM_FALSE;
+  attributes.stencil = EM_FALSE;
+  attributes.antialias = EM_FALSE;
+  attributes.preserveDrawingBuffer = EM_FALSE;
+  attributes.majorVersion = 2;
+  attributes.minorVersion = 0;
+  attributes.enableExtensionsByDefault = EM_FALSE;
+  context = emscripten_webgl_create_context(canvasSelector, &attributes);
+  if (context <= 0) {
+    context = 0;
+    return false;
+  }
+  emscripten_webgl_make_context_current(context);
+  renewWebGLContext();
+  return true;
+}
+
+void setCanvasSize(const char* canvasSelector, int width, int height) {
+  emscripten_set_canvas_element_size(canvasSelector, width, height);
+}
+
+void renewWebGLContext() {
+  createQuadBuffer();
+  setDrawingState(clientRect.right, clientRect.bottom);
+}
+
+void releaseWebGLContext() {
+  if (context == 0) return;
+  releaseQuadBuffer();
+  emscripten_webgl_destroy_context(context);
+  context = 0;
+}
+
+// The desktop's base state where ES has it: black clear colour, back faces culled.
+void setDrawingState(GLsizei width, GLsizei height) {
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glEnable(GL_CULL_FACE);
+  setPixelProjection(width, height);
+}
+
+// The viewport over the whole drawing buffer; the quad's corners need no matrix.
+void setPixelProjection(GLsizei width, GLsizei height) { glViewport(0, 0, width, height); }
