@@ -18,16 +18,16 @@ describe('the page', () => {
 
   test('draws moving colour from disk and from a server, at every look, and after a resize', async () => {
     for (const [where, base] of [['file://', pageFileUrl], ['http://', server.url]]) {
-      const page = await openPage(browser, base, { width: 640, height: 480 });
+      const page = await openPage(browser, base);
       await expectMovingColour(assert, page, `${where} defaults`);
-      await page.setViewport({ width: 450, height: 200, deviceScaleFactor: 1 });
+      await page.setViewport({ width: 560, height: 260, deviceScaleFactor: 1 });
       await framesPast(page, 3);
       const size = await page.evaluate(() => {
         const c = document.getElementById('canvas');
         return [c.width, c.height];
       });
-      assert.deepEqual(size, [450, 200], `${where}: the canvas does not follow the window`);
-      await expectMovingColour(assert, page, `${where} after a resize to 450x200`);
+      assert.deepEqual(size, [560, 260], `${where}: the canvas does not follow the window`);
+      await expectMovingColour(assert, page, `${where} after a resize to 560x260`);
       assert.deepEqual(page.problems, [], `${where}: the page complained`);
       const foreign = page.requests.filter((u) => !u.startsWith(base.replace(/index\.html$/, '')) && !/^(data|blob):/.test(u));
       assert.deepEqual(foreign, [], `${where}: the page loads from outside its folder`);

@@ -34,7 +34,6 @@ async function pageFrame() {
     const frame = await page.evaluate((w, h, words) => {
       const { module } = window.vorlixss;
       window.vorlixss.stopLoop();
-      module._vorlix_stop();
       module._vorlix_reset_settings();
       const settings = { count: '20', ghosting: '1', feather: '1', contour: '1', blobbiness: '40',
         spring: '60', damping: '10' };

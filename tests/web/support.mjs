@@ -53,7 +53,7 @@ export async function serve(dir = pageDir) {
 // A new tab at url, sized width x height, with every console error, uncaught exception and
 // failed load collected in page.problems, and every URL it asked for in page.requests.
 // Waits until the page has drawn a few frames unless waitFrames is 0.
-export async function openPage(browser, url, { width = 320, height = 240, waitFrames = 3 } = {}) {
+export async function openPage(browser, url, { width = 480, height = 360, waitFrames = 3 } = {}) {
   const page = await browser.newPage();
   page.problems = [];
   page.requests = [];
@@ -145,7 +145,7 @@ function hueOf(r, g, b) {
   return 60 * ((r - g) / span + 4);
 }
 
-// Lit pixels above the floor and the hue sectors (of six) holding a tenth of them or more.
+// Lit pixels above the floor and the hue sectors (of six) holding a twentieth of them or more.
 export function judge(picture) {
   const { width, height, rgba } = picture;
   const sectors = new Array(6).fill(0);
@@ -160,7 +160,7 @@ export function judge(picture) {
     }
   }
   return { lit, share: lit / (width * (height - floorRows)),
-    colours: sectors.filter((n) => n * 10 >= lit && n > 0).length };
+    colours: sectors.filter((n) => n * 20 >= lit && n > 0).length };
 }
 
 // Pixels that differ between two pictures of the same size.
