@@ -26,9 +26,17 @@ set_target_properties(vorlixss_web PROPERTIES OUTPUT_NAME vorlixss SUFFIX .js)
 target_link_options(vorlixss_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createVorlixModule -sENVIRONMENT=web -sSINGLE_FILE=1
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFILESYSTEM=0
-  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString)
+  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString
+  --js-library ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
+set_property(TARGET vorlixss_web APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
 
-# The page's own files beside the program.
+# The page's own files beside the program, copied again whenever one changes.
+set(page_files)
 foreach(file index.html page.js page.css)
-  configure_file(${CMAKE_SOURCE_DIR}/host_web/${file} ${CMAKE_BINARY_DIR}/${file} COPYONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${file}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/host_web/${file}
+            ${CMAKE_BINARY_DIR}/${file}
+    DEPENDS ${CMAKE_SOURCE_DIR}/host_web/${file})
+  list(APPEND page_files ${CMAKE_BINARY_DIR}/${file})
 endforeach()
+add_custom_target(web_page_files ALL DEPENDS ${page_files})

@@ -229,6 +229,7 @@
     document.getElementById('fullscreen-button').addEventListener('click', toggleFullscreen);
     document.getElementById('panel-close').addEventListener('click', () => { panel.hidden = true; });
     document.getElementById('panel-defaults').addEventListener('click', resetPanel);
+    notice.addEventListener('click', () => { if (!notice.classList.contains('fatal')) notice.hidden = true; });
     panel.addEventListener('submit', (event) => event.preventDefault());
     window.addEventListener('keydown', (event) => {
       if (event.ctrlKey || event.metaKey || event.altKey) return;

@@ -105,11 +105,14 @@ EMSCRIPTEN_KEEPALIVE int vorlix_set(const char* option, const char* value) {
   return message.empty() ? 0 : 1;
 }
 
-// As vorlix_set, and refuses a minimum radius above the maximum as the dialog does.
+// As vorlix_set, and refuses a radius that puts the minimum above the maximum, as the
+// dialog does. Other changes pass even while the address keeps the radii the other way round.
 EMSCRIPTEN_KEEPALIVE int vorlix_panel_set(const char* option, const char* value) {
   SaverSettings tried = pageSettings;
   message = applyPageOption(tried, option, value);
-  if (message.empty()) message = panelRadiusRule(tried);
+  const int row = findPageOption(option);
+  if (message.empty() && (row == minRadiusSetting || row == maxRadiusSetting))
+    message = panelRadiusRule(tried);
   if (!message.empty()) return 1;
   pageSettings = tried;
   return 0;

@@ -1,6 +1,7 @@
 // Where the renderer's reports for the user go: message boxes and log files on Windows, lines
 // on standard error on Linux (XScreenSaver shows a module's standard error). The texts are the
-// same on both; each platform file (diagnostics_win.cpp, diagnostics_linux.cpp) says how.
+// same on both; each platform file (diagnostics_win.cpp, diagnostics_linux.cpp) says how. The
+// page keeps them for its notice (diagnostics_web.cpp).
 #pragma once
 
 #include <string>
