@@ -57,8 +57,9 @@ describe('the page', () => {
           return original.call(this, shader, text);
         };
       });
+      await page.setViewport({ width: 64, height: 48 });
       await page.goto(`${pageFileUrl}?${query}`);
-      await framesPast(page, 2);
+      await page.waitForFunction(() => window.vorlixss?.frames > 0, { polling: 50 });
       const texts = await page.evaluate(() => window.shaderTexts.filter((t) => t.includes('MAX_BALLS')));
       assert.equal(texts.length, 1, `${query}: metaball texts built: ${texts.length}`);
       const [text] = texts;
