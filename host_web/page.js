@@ -43,6 +43,8 @@
   // A failure that leaves no picture: shown even in saver mode, in place of the picture.
   function showFatal(text) {
     stopped = true;
+    document.getElementById('controls').hidden = true;
+    panel.hidden = true;
     notice.textContent = text;
     notice.classList.add('fatal');
     notice.hidden = false;
@@ -205,7 +207,7 @@
   }
 
   function togglePanel() {
-    if (saverMode || !M) return;
+    if (saverMode || !M || notice.classList.contains('fatal')) return;
     panel.hidden = !panel.hidden;
     if (!panel.hidden) refreshPanel();
   }

@@ -10,14 +10,11 @@
 #include <string>
 
 #include "host_web/page_options.h"
-#include "render/blob_shape.h"
 #include "render/diagnostics_web.h"
 #include "render/gl_context.h"
 #include "render/gl_context_webgl.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
-#include "render/shader_composer.h"
-#include "render/shader_dialect.h"
 #include "render/shader_program.h"
 #include "saver/frame_tick.h"
 #include "scene/balls.h"
@@ -41,6 +38,7 @@ std::string message;                           // the last notice, for vorlix_me
 bool contextReady = false;                     // the canvas's context exists
 bool sceneReady = false;                       // programs, ring and balls exist
 bool contextLost = false;                      // between the browser's loss and its return
+bool keepBalls = false;                        // the return puts the lost scene's balls back
 
 // The balls across a lost context, so that drawing goes on where it stopped.
 struct BallSnapshot {
@@ -132,13 +130,6 @@ EMSCRIPTEN_KEEPALIVE const char* vorlix_settings_json() {
   return json.c_str();
 }
 
-// The fragment text the next start compiles for the current settings.
-EMSCRIPTEN_KEEPALIVE const char* vorlix_fragment_text() {
-  static std::string text;
-  text = fragmentPreamble + composeMetaballShader(drawableSettings(pageSettings));
-  return text.c_str();
-}
-
 // The last notice or error; empty when there is none.
 EMSCRIPTEN_KEEPALIVE const char* vorlix_message() { return message.c_str(); }
 
@@ -151,6 +142,11 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
   height = height < 1 ? 1 : height;
   clientRect = {0, 0, width, height};
   setCanvasSize(canvasSelector, width, height);
+  seedRandom(seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
+  if (contextLost) {
+    keepBalls = false;  // a lost context builds nothing: its return starts these settings afresh
+    return 0;
+  }
   if (!contextReady) {
     if (!initWebGLContext(canvasSelector)) {
       message = noWebGL2Text;
@@ -160,9 +156,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
   } else {
     setPixelProjection(width, height);
   }
-  contextLost = false;
   resetRun();
-  seedRandom(seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
   return buildScene();
 }
 
@@ -191,10 +185,14 @@ EMSCRIPTEN_KEEPALIVE void vorlix_stop() {
   dropScene();
   if (contextReady) releaseWebGLContext();
   contextReady = false;
+  contextLost = false;  // a later start makes a context of its own
 }
 
 // The browser took the context: keep the balls, give up the dead GL objects.
 EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
+  if (!contextReady || contextLost) return;
+  contextLost = true;
+  keepBalls = sceneReady;
   if (!sceneReady) return;
   for (int i = 0; i < BALL_SLOTS; ++i) {
     kept.position[i] = ballPos[i];
@@ -203,17 +201,17 @@ EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
     kept.radius[i] = ballRadius[i];
   }
   dropScene();  // the deletions are no-ops on a lost context, but free the names
-  contextLost = true;
 }
 
-// The browser gave the context back: rebuild the scene and put the kept balls in it.
-// 0 ok, otherwise vorlix_start's failure codes.
+// The browser gave the context back: rebuild the scene and put the kept balls in it (or
+// start afresh when a start came during the loss). 0 ok, otherwise vorlix_start's codes.
 EMSCRIPTEN_KEEPALIVE int vorlix_context_restored() {
   if (!contextLost) return 0;
   contextLost = false;
   renewWebGLContext();
+  if (!keepBalls) resetRun();
   const int status = buildScene();
-  if (status != 0) return status;
+  if (status != 0 || !keepBalls) return status;
   for (int i = 0; i < BALL_SLOTS; ++i) {
     ballPos[i] = kept.position[i];
     ballPrevPos[i] = kept.previous[i];
