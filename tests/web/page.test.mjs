@@ -9,7 +9,7 @@ import { expectMovingColour, framesPast, launch, noticeOf, openPage, pageDir, pa
   composedShader, serve } from './support.mjs';
 
 // What the page's files may weigh together; the release zip carries the same files.
-const pageBudget = 300 * 1024;
+const pageBudget = 200 * 1024;
 
 describe('the page', () => {
   let browser, server;

@@ -24,14 +24,16 @@ const url = pathToFileURL(join(resolve(options.page), 'index.html')).href + (opt
 const browser = await launch();
 let failure = '';
 try {
-  const page = await openPage(browser, url, { width, height, waitFrames: 60 });
+  const page = await openPage(browser, url, { width, height, waitFrames: 0 });
+  // Past the first frames, where the balls have just been dropped in.
+  await framesPast(page, 10, 120000);
   if (options.panel) {
     await page.keyboard.press('s');
     await page.waitForSelector('#panel', { visible: true, timeout: 5000 });
   }
   for (const [i, out] of outputs.entries()) {
     if (i > 0) await new Promise((done) => setTimeout(done, options.every * 1000));
-    await framesPast(page, 2);
+    await framesPast(page, 2, 120000);
     const { share, colours } = judge(decodePng(Buffer.from(await page.screenshot({ path: out }))));
     console.log(`shoot: ${out}: ${(share * 100).toFixed(1)} % lit, ${colours} colours`);
     if (share < 0.01 || colours < 2) failure ||= `${out} shows no coloured blobs`;
