@@ -25,7 +25,8 @@
   const hook = { module: null, frames: 0, stopLoop, startLoop };
   window.vorlixss = hook;
 
-  // The program's own words: a string through ccall.
+  // Calls one of the program's C functions: text in as strings, and the two functions that
+  // return text give a string.
   function call(name, ...args) {
     const types = args.map((a) => (typeof a === 'string' ? 'string' : 'number'));
     return M.ccall(name, name === 'vorlix_message' || name === 'vorlix_settings_json' ? 'string'
@@ -151,6 +152,7 @@
           input.type = 'checkbox';
           input.addEventListener('change', () => panelChange(row, input.checked ? '1' : '0'));
           label.append(row.label, input);
+          wrap.appendChild(label);
         } else {
           Object.assign(input, { type: 'range', min: row.low, max: row.high, step: 1 });
           const shown = document.createElement('output');
@@ -162,7 +164,6 @@
           wrap.append(label, input);
           wrap.shown = shown;
         }
-        if (row.kind === 'toggle') wrap.appendChild(label);
       }
       row.element = wrap;
       panelRows.appendChild(wrap);
