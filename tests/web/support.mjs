@@ -67,11 +67,18 @@ export async function openPage(browser, url, { width = 480, height = 360, waitFr
   return page;
 }
 
-// Waits until the page's loop has drawn count more frames than now.
+// Waits until the page's loop has drawn count more frames than now; gives up at once when
+// the page has complained (a broken page would otherwise only time out).
 export async function framesPast(page, count = 5, timeout = 15000) {
-  const start = await page.evaluate(() => window.vorlixss?.frames ?? 0);
-  await page.waitForFunction((n) => (window.vorlixss?.frames ?? 0) >= n, { timeout, polling: 50 },
-    start + count);
+  const frames = () => page.evaluate(() => window.vorlixss?.frames ?? 0);
+  const goal = (await frames()) + count, end = Date.now() + timeout;
+  for (;;) {
+    if (page.problems?.length) throw new Error(`the page complained: ${page.problems.join('; ')}`);
+    const now = await frames();
+    if (now >= goal) return;
+    if (Date.now() > end) throw new Error(`${now} of ${goal} frames drawn in ${timeout} ms`);
+    await new Promise((done) => setTimeout(done, 50));
+  }
 }
 
 // The page's notice text ('' when there is none or it is hidden).
