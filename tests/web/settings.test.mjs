@@ -83,9 +83,9 @@ describe('settings', () => {
       input.dispatchEvent(new Event('input', { bubbles: true }));
       input.dispatchEvent(new Event('change', { bubbles: true }));
     }, String(value));
-    await slide('count', 5);
+    await slide('count', 20);
     await page.click('#panel input[name="ghosting"]');
-    assert.equal(await call(page, 'vorlix_get', 'count'), 5);
+    assert.equal(await call(page, 'vorlix_get', 'count'), 20);
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1);
     await expectMovingColour(assert, page, 'after the panel changed it');
 
@@ -97,7 +97,7 @@ describe('settings', () => {
 
     await page.reload();
     await page.waitForFunction(() => window.vorlixss.frames > 2);
-    assert.equal(await call(page, 'vorlix_get', 'count'), 5, 'the count was not kept');
+    assert.equal(await call(page, 'vorlix_get', 'count'), 20, 'the count was not kept');
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1, 'ghosting was not kept');
     assert.equal(await panelShown(), false);
     await page.click('#settings-button');
