@@ -28,7 +28,8 @@ target_link_options(vorlixss_web PRIVATE
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFILESYSTEM=0
   -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString
   --js-library ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
-set_property(TARGET vorlixss_web APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
+set_property(TARGET vorlixss_web APPEND PROPERTY
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
 
 # The page's own files beside the program, copied again whenever one changes.
 set(page_files)

@@ -71,7 +71,8 @@
     call('vorlix_reset_settings');
     const stored = readStored();
     for (const row of table) {
-      if (typeof stored[row.option] === 'string') call('vorlix_set', row.option, stored[row.option]);
+      const text = stored[row.option];
+      if (typeof text === 'string') call('vorlix_set', row.option, text);
     }
     for (const row of table) {
       if (params.has(row.option) && call('vorlix_set', row.option, params.get(row.option)) !== 0) {
@@ -95,7 +96,8 @@
   // size. A high-density screen (devicePixelRatio 2) shows the picture scaled up, a little
   // softer, and draws a quarter of its device pixels.
   function canvasSize() {
-    return [Math.max(1, Math.round(window.innerWidth)), Math.max(1, Math.round(window.innerHeight))];
+    const side = (length) => Math.max(1, Math.round(length));
+    return [side(window.innerWidth), side(window.innerHeight)];
   }
 
   // (Re)starts the scene with the current settings; false after showing why it cannot draw.
@@ -175,7 +177,9 @@
     for (const row of table) {
       const value = call('vorlix_get', row.option);
       if (row.kind === 'choice') {
-        for (const input of row.element.querySelectorAll('input')) input.checked = input.value === row.choices[value];
+        for (const input of row.element.querySelectorAll('input')) {
+          input.checked = input.value === row.choices[value];
+        }
       } else if (row.kind === 'toggle') {
         row.element.querySelector('input').checked = value !== 0;
       } else {
@@ -230,9 +234,13 @@
   function wireEvents() {
     document.getElementById('settings-button').addEventListener('click', togglePanel);
     document.getElementById('fullscreen-button').addEventListener('click', toggleFullscreen);
-    document.getElementById('panel-close').addEventListener('click', () => { panel.hidden = true; });
+    document.getElementById('panel-close').addEventListener('click', () => {
+      panel.hidden = true;
+    });
     document.getElementById('panel-defaults').addEventListener('click', resetPanel);
-    notice.addEventListener('click', () => { if (!notice.classList.contains('fatal')) notice.hidden = true; });
+    notice.addEventListener('click', () => {
+      if (!notice.classList.contains('fatal')) notice.hidden = true;
+    });
     panel.addEventListener('submit', (event) => event.preventDefault());
     window.addEventListener('keydown', (event) => {
       if (event.ctrlKey || event.metaKey || event.altKey) return;

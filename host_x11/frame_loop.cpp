@@ -1,11 +1,14 @@
 // Linux: the frame timer: monotonic time, the tick schedule, and the stop signals.
 #include "host_x11/frame_loop.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <atomic>
 
 #include "scene/frame_clock.h"
 
@@ -13,8 +16,13 @@ namespace {
 
 constexpr int64_t nanosecondsPerMillisecond = 1000000;
 constexpr int64_t tickPeriod = frameTimerPeriodMs * nanosecondsPerMillisecond;
+constexpr int64_t stopGrace = 300 * nanosecondsPerMillisecond;  // from the signal to _exit
 
-volatile sig_atomic_t stopSignalled = 0;
+// The stop signals' state, shared between the signal thread and the main thread.
+struct StopSignals {
+  std::atomic<bool> arrived{false};
+  int wake[2] = {-1, -1};  // a byte in the pipe wakes the main thread's wait
+} stops;
 
 // Nanoseconds of CLOCK_MONOTONIC.
 int64_t monotonicNanoseconds() {
@@ -23,10 +31,34 @@ int64_t monotonicNanoseconds() {
   return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-void onStopSignal(int) { stopSignalled = 1; }
+sigset_t stopSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  return set;
+}
 
-// The signal mask outside the waits: everything as inherited, but SIGTERM and SIGINT held.
-sigset_t waitMask;
+// The signal thread: takes the first stop signal, wakes the main thread, and ends the
+// process itself when the run has not ended within the grace time.
+// NOTE: a software-rendered frame of a huge window takes seconds and holds the main thread
+// inside Mesa; XScreenSaver and a session's shutdown expect a module to go at once. _exit
+// leaves the window and the context to the X server, which frees what a client leaves.
+void* takeStopSignals(void*) {
+  const sigset_t set = stopSet();
+  int number = 0;
+  while (sigwait(&set, &number) != 0) {
+  }
+  stops.arrived = true;
+  const char byte = 1;
+  if (write(stops.wake[1], &byte, 1) < 0) {
+    // a full pipe has woken the main thread already
+  }
+  timespec grace{0, static_cast<long>(stopGrace)};
+  while (nanosleep(&grace, &grace) != 0) {
+  }
+  _exit(0);
+}
 
 }  // namespace
 
@@ -34,25 +66,24 @@ uint32_t monotonicMilliseconds() {
   return static_cast<uint32_t>(monotonicNanoseconds() / nanosecondsPerMillisecond);
 }
 
-// NOTE: the signals are held everywhere but inside ppoll, which lets them in atomically; a
-// signal that arrives during a tick therefore wakes the next wait at once instead of being
-// missed until the wait's time-out.
+// NOTE: threads inherit the signal mask, so holding the signals here, before the X and GL
+// libraries start theirs, leaves the signal thread the only one that takes them.
 void installStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = onStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  sigset_t held;
-  sigemptyset(&held);
-  sigaddset(&held, SIGTERM);
-  sigaddset(&held, SIGINT);
-  sigprocmask(SIG_BLOCK, &held, &waitMask);
-  sigdelset(&waitMask, SIGTERM);
-  sigdelset(&waitMask, SIGINT);
+  const sigset_t set = stopSet();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  if (pipe2(stops.wake, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  pthread_t thread;
+  if (pthread_create(&thread, nullptr, takeStopSignals, nullptr) == 0) pthread_detach(thread);
 }
 
-bool stopRequested() { return stopSignalled != 0; }
+bool stopRequested() { return stops.arrived; }
+
+void waitForInput(int descriptor, int64_t timeoutNanoseconds) {
+  const timespec timeout{static_cast<time_t>(timeoutNanoseconds / 1000000000),
+                         static_cast<long>(timeoutNanoseconds % 1000000000)};
+  pollfd input[2] = {{descriptor, POLLIN, 0}, {stops.wake[0], POLLIN, 0}};
+  ppoll(input, stops.wake[0] < 0 ? 1 : 2, timeoutNanoseconds < 0 ? nullptr : &timeout, nullptr);
+}
 
 TickSchedule::TickSchedule() : nextDue_(monotonicNanoseconds()) {}
 
@@ -67,13 +98,7 @@ void TickSchedule::ticked() {
   if (nextDue_ < now) nextDue_ += (now - nextDue_) / tickPeriod * tickPeriod;
 }
 
-// NOTE: the wait runs even when the tick is already due (with no time-out), because only
-// inside ppoll can a held stop signal come in: Mesa's threads hold every signal, so a
-// SIGTERM waits for this call even when every tick runs late.
 void TickSchedule::waitForTick(int descriptor) const {
-  const int64_t wait = std::max<int64_t>(nextDue_ - monotonicNanoseconds(), 0);
-  const timespec timeout{static_cast<time_t>(wait / 1000000000),
-                         static_cast<long>(wait % 1000000000)};
-  pollfd input{descriptor, POLLIN, 0};
-  ppoll(&input, 1, &timeout, &waitMask);
+  const int64_t wait = nextDue_ - monotonicNanoseconds();
+  if (wait > 0) waitForInput(descriptor, wait);
 }

@@ -8,11 +8,18 @@
 // Milliseconds of CLOCK_MONOTONIC, wrapping modulo 2^32.
 uint32_t monotonicMilliseconds();
 
-// Blocks SIGTERM and SIGINT outside the waits, and notes their arrival.
+// Holds SIGTERM and SIGINT in every thread and starts the thread that takes them: it wakes
+// the waits, and ends the process with exit code 0 if the run has not ended 0.3 s
+// later (a frame in progress cannot be cut short). Call before any other thread exists.
 void installStopSignals();
 
 // True once SIGTERM or SIGINT has arrived.
 bool stopRequested();
+
+// Waits until input arrives on descriptor or a stop signal comes; no longer than timeout
+// (noTimeout: no limit).
+void waitForInput(int descriptor, int64_t timeoutNanoseconds);
+constexpr int64_t noTimeout = -1;
 
 // The schedule of ticks: due every period, or at once when the previous tick ran late.
 class TickSchedule {
@@ -28,8 +35,7 @@ class TickSchedule {
   // phase; missed periods are not made up (the elapsed time is).
   void ticked();
 
-  // Waits until the next tick is due, input arrives on descriptor, or a stop signal comes;
-  // lets a stop signal in even when the tick is due already.
+  // Waits until the next tick is due, input arrives on descriptor, or a stop signal comes.
   void waitForTick(int descriptor) const;
 
  private:

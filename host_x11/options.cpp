@@ -31,7 +31,7 @@ const SwitchOption switchOptions[] = {
 };
 
 constexpr uint32_t largestWindowSide = 16384;
-const char* const radiusRuleText = "Cannot have min radius bigger than max";
+constexpr size_t longestQuotedText = 40;  // a value is cut after this many characters
 
 // Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
 bool readWhole(const char* text, uint32_t& value) {
@@ -77,10 +77,17 @@ bool readGeometry(const char* text, uint32_t& width, uint32_t& height) {
          height >= 1 && width <= largestWindowSide && height <= largestWindowSide;
 }
 
-// "--name takes WHAT, not "VALUE"", or without the value when none was given.
+// text in quotes, cut short so that a huge argument still gives a readable line.
+std::string quoted(const std::string& text) {
+  if (text.size() <= longestQuotedText) return "\"" + text + "\"";
+  return "\"" + text.substr(0, longestQuotedText) + "\"... (" + std::to_string(text.size()) +
+         " characters)";
+}
+
+// "OPTION takes WHAT, not "VALUE"", or without the value when none was given.
 std::string takes(const std::string& option, const std::string& what, const char* value) {
   std::string line = option + " takes " + what;
-  if (value) line += std::string(", not \"") + value + "\"";
+  if (value) line += ", not " + quoted(value);
   return line;
 }
 
@@ -88,10 +95,10 @@ std::string rangeText(uint32_t low, uint32_t high) {
   return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
 }
 
-// Reads one option (its name without dashes, its value or null); empty when good.
-std::string applyOption(const std::string& name, const char* value, bool& valueUsed,
-                        HostOptions& options) {
-  const std::string option = "--" + name;
+// Reads one option (its name without dashes, as typed with them, its value or null); empty
+// when good, else the line that names the option as typed.
+std::string applyOption(const std::string& name, const std::string& option, const char* value,
+                        bool& valueUsed, HostOptions& options) {
   valueUsed = true;
   for (const NumberOption& number : numberOptions) {
     const SettingInfo& setting = settingTable[number.index];
@@ -151,7 +158,7 @@ std::string applyOption(const std::string& name, const char* value, bool& valueU
     options.help = true;
     return "";
   }
-  return "unknown option \"" + option + "\" (vorlixss --help lists the options)";
+  return "unknown option " + quoted(option) + " (vorlixss --help lists the options)";
 }
 
 }  // namespace
@@ -162,28 +169,23 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     if (argument[0] != '-' || argument[1] == '\0') {
-      parsed.error = std::string("unexpected argument \"") + argument +
-                     "\" (vorlixss --help lists the options)";
+      parsed.error =
+          "unexpected argument " + quoted(argument) + " (vorlixss --help lists the options)";
       return parsed;
     }
     const char* name = argument + (argument[1] == '-' ? 2 : 1);
     const char* equals = std::strchr(name, '=');
     const std::string bare = equals ? std::string(name, equals) : std::string(name);
+    const std::string typed = equals ? std::string(argument, equals) : std::string(argument);
     const char* value = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : nullptr);
     bool valueUsed = false;
-    parsed.error = applyOption(bare, value, valueUsed, options);
+    parsed.error = applyOption(bare, typed, value, valueUsed, options);
     if (!parsed.error.empty()) return parsed;
     if (equals && !valueUsed) {
-      parsed.error = "--" + bare + " takes no value";
+      parsed.error = typed + " takes no value";
       return parsed;
     }
     if (valueUsed && !equals) ++i;
-  }
-  const SaverSettings& s = options.settings;
-  if (s.minRadius > s.maxRadius) {
-    parsed.error = "--min-radius " + std::to_string(s.minRadius) + ": " + radiusRuleText +
-                   " (--max-radius " + std::to_string(s.maxRadius) + ")";
-    return parsed;
   }
   if (screensaverWindow && *screensaverWindow) {
     if (!readWindowId(screensaverWindow, options.windowId)) {
@@ -255,13 +257,27 @@ std::string optionsHelp() {
       "Settings (defaults in brackets):\n";
   for (const HelpRow& row : settingsHelp) help += helpLine(row);
   help +=
+      "  (each ball's radius lies between the two radii, which may come in either order)\n"
       "\n"
       "Other:\n"
-      "  --fps                  show the frame rate in a corner\n"
-      "  --seed N               repeatable start (0 to 4294967295) instead of the clock's\n"
+      "  --fps, --no-fps        show the frame rate in a corner [off]\n"
+      "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
+      "                         starts apart, even several in the same second\n"
       "  --help                 this text\n"
       "\n"
       "Options take one or two dashes; a value follows as the next argument or after '='.\n"
       "In its own window, Escape or q ends the program.\n";
   return help;
+}
+
+// NOTE: the multipliers are large odd constants and the final steps a common integer
+// finaliser, so that processes one apart in id or window get unrelated seeds.
+uint32_t startSeed(uint32_t seconds, uint32_t processId, uint32_t windowId) {
+  uint32_t mix = seconds ^ processId * 0x9E3779B1u ^ windowId * 0x85EBCA77u;
+  mix ^= mix >> 16;
+  mix *= 0x7FEB352Du;
+  mix ^= mix >> 15;
+  mix *= 0x846CA68Bu;
+  mix ^= mix >> 16;
+  return mix;
 }

@@ -41,3 +41,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
 
 // The text of --help, its settings' ranges and defaults taken from settingTable.
 std::string optionsHelp();
+
+// The random start of a run without --seed: the clock's seconds mixed with what differs
+// between processes started in the same second (XScreenSaver starts one per monitor).
+uint32_t startSeed(uint32_t seconds, uint32_t processId, uint32_t windowId);

@@ -1,6 +1,8 @@
 // Linux: the saver's run from the first X request to the last.
 #include "host_x11/saver_run.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <ctime>
 #include <exception>
@@ -24,19 +26,21 @@ int failStart(const char* reason) {
   return 1;
 }
 
-// The scene's start after the context, in the Windows order: probe, entry points, settings,
-// scene. False after a line on standard error when it raised.
-bool startScene(const HostOptions& options) {
+// The scene's start after the context: entry points, probe, settings, scene. Empty when it
+// started, else the reason it cannot draw.
+// NOTE: the entry points are checked before the shared probe, unlike on Windows: without
+// OpenGL 2.0 the probe warns about a way round that this build cannot take, and a start
+// that fails says one line, the reason.
+std::string startScene(const HostOptions& options) {
   try {
-    probeShaderSupport();
     requireShaderEntryPoints();
+    probeShaderSupport();
     saverSettings = options.settings;
     initScene();
-    return true;
+    return "";
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "vorlixss: the saver could not start: %s\n", failure.what());
     releaseScene();  // what was built before the failure
-    return false;
+    return std::string("the saver could not start: ") + failure.what();
   }
 }
 
@@ -50,6 +54,13 @@ void runFrames(bool showFps) {
       case WindowNews::close: return;
       case WindowNews::resized: resizeScene(drawTarget.width, drawTarget.height); break;
       case WindowNews::nothing: break;
+    }
+    if (!drawTarget.mapped) {
+      // Nothing can be seen, so nothing is drawn until the window is mapped again; then the
+      // first tick only reads the clock, and the balls go on from where they were.
+      lastTickTime = 0;
+      waitForInput(connection, noTimeout);
+      continue;
     }
     schedule.waitForTick(connection);
     if (stopRequested() || !schedule.due()) continue;
@@ -65,25 +76,33 @@ void runFrames(bool showFps) {
 }  // namespace
 
 int runSaver(const HostOptions& options) {
-  // From the start: a SIGTERM while the scene starts then ends the run at its first wait.
+  // First, before any other thread: a stop signal then ends the run at any point.
   installStopSignals();
   std::string failure;
   if (!openDrawTarget(options, failure)) {
     closeDrawTarget();
     return failStart(failure.c_str());
   }
-  seedRandom(options.seeded ? options.seed : static_cast<uint32_t>(std::time(nullptr)));
+  seedRandom(options.seeded ? options.seed
+                            : startSeed(static_cast<uint32_t>(std::time(nullptr)),
+                                        static_cast<uint32_t>(getpid()),
+                                        static_cast<uint32_t>(drawTarget.window)));
   clientRect = {0, 0, drawTarget.width, drawTarget.height};
-  if (!initGLContext(drawTarget.display, drawTarget.window, failure)) {
+  bool started = initGLContext(drawTarget.display, drawTarget.window, failure);
+  if (started) {
+    failure = startScene(options);
+    started = failure.empty();
+    if (!started) releaseGLContext();
+  }
+  if (!started) {
+    // The failure line says it all; an X error on the way is part of it, and a window
+    // destroyed meanwhile is an orderly end.
+    dropXError();
     const bool gone = drawTargetLost();
     closeDrawTarget();
     return gone ? 0 : failStart(failure.c_str());
   }
-  if (!startScene(options)) {
-    releaseGLContext();
-    closeDrawTarget();
-    return 1;
-  }
+  showDrawTarget();
   if (options.showFps && !initFpsOverlay(drawTarget.display))
     std::fputs("vorlixss: no \"fixed\" font on this display, so no frame rate is shown\n", stderr);
   runFrames(options.showFps);

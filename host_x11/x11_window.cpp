@@ -1,11 +1,14 @@
 // Linux: finding or making the window to draw into, and reading its events.
 #include "host_x11/x11_window.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "render/gl_context_glx.h"
 
@@ -18,24 +21,54 @@ const char* const windowTitle = "VorlixSS";
 // X errors seen during the run.
 struct XErrors {
   bool targetLost = false;  // a request on the window failed: it is gone
-  bool reported = false;    // one other error has been written out
+  bool reported = false;    // one error has been written out; later ones are not
+  char held[200] = "";      // an error not written yet: it may be the window's loss showing
+  int glxErrorBase = -1;    // GLX's first error code; -1 without GLX
 } xErrors;
+
+// GLX's error numbers for a drawable that is gone, after its error base (the GLX protocol's
+// GLXBadDrawable, GLXBadCurrentWindow and GLXBadWindow; glx.h does not carry them).
+constexpr int glxBadDrawable = 2, glxBadCurrentWindow = 11, glxBadWindow = 12;
+
+// True for the errors that say a window or drawable no longer exists.
+bool isLostWindow(int code) {
+  const int glx = xErrors.glxErrorBase;
+  return code == BadWindow || code == BadDrawable ||
+         (glx >= 0 && (code == glx + glxBadDrawable || code == glx + glxBadWindow ||
+                       code == glx + glxBadCurrentWindow));
+}
 
 // NOTE: Xlib's default handler prints and exits on any error, but a window handed over may be
 // destroyed at any moment (XScreenSaver does so when it stops), and requests already sent on
-// it then fail. Those end the run quietly; anything else is written once and ignored.
+// it then fail, not only with BadWindow: a GC or GLX drawable made for it fails later with
+// errors of its own. So the first other error is held until takeWindowEvents has seen
+// whether the window still exists; a handler may send no requests to ask.
 int onXError(Display* display, XErrorEvent* error) {
-  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+  if (xErrors.targetLost) return 0;
+  if (isLostWindow(error->error_code)) {
     xErrors.targetLost = true;
+    xErrors.held[0] = '\0';
     return 0;
   }
-  if (!xErrors.reported) {
-    char text[160];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "vorlixss: X error: %s (request %d)\n", text, error->request_code);
+  if (xErrors.reported || xErrors.held[0]) return 0;
+  char text[120];
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::snprintf(xErrors.held, sizeof xErrors.held, "X error: %s (request %d)", text,
+                error->request_code);
+  return 0;
+}
+
+// Writes out a held error once the window is known to exist; a query on a window that is
+// gone fails and marks it lost instead.
+void reportHeldXError() {
+  if (!xErrors.held[0]) return;
+  XWindowAttributes attributes;
+  XGetWindowAttributes(drawTarget.display, drawTarget.window, &attributes);
+  if (!xErrors.targetLost) {
+    std::fprintf(stderr, "vorlixss: %s\n", xErrors.held);
     xErrors.reported = true;
   }
-  return 0;
+  xErrors.held[0] = '\0';
 }
 
 // A lost connection to the X server cannot be carried on from.
@@ -44,16 +77,18 @@ int onXIOError(Display*) {
   std::_Exit(1);
 }
 
-// The window's size and whether it exists.
-bool readSize(Display* display, Window window, int& width, int& height) {
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes)) return false;
-  width = attributes.width;
-  height = attributes.height;
-  return true;
+// The window's process id and host, so that tools can find the process of the window.
+void setProcessProperties(Display* display, Window window) {
+  const long pid = static_cast<long>(getpid());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  char host[256] = "";
+  if (gethostname(host, sizeof host - 1) != 0) return;
+  XChangeProperty(display, window, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(host), static_cast<int>(std::strlen(host)));
 }
 
-// A top-level window of width x height with a GL visual, titled, closable, shown.
+// A top-level window of width x height with a GL visual, titled and closable, not mapped yet.
 bool createOwnWindow(const HostOptions& options, std::string& failure) {
   Display* display = drawTarget.display;
   const int screen = DefaultScreen(display);
@@ -67,7 +102,7 @@ bool createOwnWindow(const HostOptions& options, std::string& failure) {
   attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
   attributes.background_pixel = BlackPixel(display, screen);
   attributes.border_pixel = 0;
-  attributes.event_mask = KeyPressMask | StructureNotifyMask;
+  attributes.event_mask = KeyPressMask | StructureNotifyMask;  // StructureNotify: map state too
   drawTarget.window = XCreateWindow(display, root, 0, 0, options.width, options.height, 0,
                                     visual->depth, InputOutput, visual->visual,
                                     CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
@@ -81,9 +116,10 @@ bool createOwnWindow(const HostOptions& options, std::string& failure) {
                   reinterpret_cast<const unsigned char*>(windowTitle), 8);
   XClassHint classHint{const_cast<char*>("vorlixss"), const_cast<char*>("VorlixSS")};
   XSetClassHint(display, drawTarget.window, &classHint);
+  setProcessProperties(display, drawTarget.window);
+  drawTarget.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
   drawTarget.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, drawTarget.window, &drawTarget.deleteWindow, 1);
-  XMapWindow(display, drawTarget.window);
   drawTarget.width = static_cast<int>(options.width);
   drawTarget.height = static_cast<int>(options.height);
   return true;
@@ -94,29 +130,55 @@ bool createOwnWindow(const HostOptions& options, std::string& failure) {
 bool openDrawTarget(const HostOptions& options, std::string& failure) {
   XSetErrorHandler(onXError);
   XSetIOErrorHandler(onXIOError);
-  const char* name = XDisplayName(nullptr);
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) {
+    failure = "DISPLAY is not set, so there is no X display to draw on";
+    return false;
+  }
   drawTarget.display = XOpenDisplay(nullptr);
   if (!drawTarget.display) {
     failure = std::string("cannot open the X display \"") + name + "\"";
     return false;
   }
   Display* display = drawTarget.display;
-  if (options.place == DrawPlace::ownWindow) return createOwnWindow(options, failure);
+  int opcode = 0, firstEvent = 0;
+  if (!XQueryExtension(display, "GLX", &opcode, &firstEvent, &xErrors.glxErrorBase))
+    xErrors.glxErrorBase = -1;
+  if (options.place == DrawPlace::ownWindow) {
+    if (xErrors.glxErrorBase < 0) {
+      failure = "this X display offers no OpenGL (it has no GLX extension)";
+      return false;
+    }
+    return createOwnWindow(options, failure);
+  }
 
   drawTarget.window = options.place == DrawPlace::rootWindow
                           ? DefaultRootWindow(display)
                           : static_cast<Window>(options.windowId);
-  if (!readSize(display, drawTarget.window, drawTarget.width, drawTarget.height)) {
-    char text[80];
-    std::snprintf(text, sizeof text, "there is no window 0x%lx to draw into",
-                  static_cast<unsigned long>(drawTarget.window));
+  XWindowAttributes attributes;
+  const char* problem = !XGetWindowAttributes(display, drawTarget.window, &attributes)
+                            ? "there is no window 0x%lx to draw into"
+                        : attributes.c_class == InputOnly
+                            ? "the window 0x%lx is an InputOnly window, which cannot be drawn into"
+                            : nullptr;
+  if (problem) {
+    char text[100];
+    std::snprintf(text, sizeof text, problem, static_cast<unsigned long>(drawTarget.window));
     failure = text;
     drawTarget.window = 0;
+    xErrors = XErrors{};  // the failed query is the reason, not a loss
     return false;
   }
+  drawTarget.width = attributes.width;
+  drawTarget.height = attributes.height;
+  drawTarget.mapped = attributes.map_state != IsUnmapped;
   // Only structure events: the caller owns the window's input.
   XSelectInput(display, drawTarget.window, StructureNotifyMask);
   return true;
+}
+
+void showDrawTarget() {
+  if (drawTarget.ownWindow) XMapWindow(drawTarget.display, drawTarget.window);
 }
 
 WindowNews takeWindowEvents() {
@@ -135,6 +197,10 @@ WindowNews takeWindowEvents() {
           if (news == WindowNews::nothing) news = WindowNews::resized;
         }
         break;
+      case MapNotify:
+      case UnmapNotify:
+        if (event.xany.window == drawTarget.window) drawTarget.mapped = event.type == MapNotify;
+        break;
       case DestroyNotify:
         if (event.xdestroywindow.window == drawTarget.window) return WindowNews::gone;
         break;
@@ -144,7 +210,7 @@ WindowNews takeWindowEvents() {
         break;
       }
       case ClientMessage:
-        if (drawTarget.ownWindow &&
+        if (drawTarget.ownWindow && event.xclient.message_type == drawTarget.protocols &&
             static_cast<Atom>(event.xclient.data.l[0]) == drawTarget.deleteWindow)
           news = WindowNews::close;
         break;
@@ -152,10 +218,13 @@ WindowNews takeWindowEvents() {
         break;
     }
   }
+  reportHeldXError();
   return xErrors.targetLost ? WindowNews::gone : news;
 }
 
 bool drawTargetLost() { return xErrors.targetLost; }
+
+void dropXError() { xErrors.held[0] = '\0'; }
 
 void closeDrawTarget() {
   if (!drawTarget.display) return;
@@ -163,4 +232,5 @@ void closeDrawTarget() {
     XDestroyWindow(drawTarget.display, drawTarget.window);
   XCloseDisplay(drawTarget.display);
   drawTarget = DrawTarget{};
+  xErrors = XErrors{};
 }

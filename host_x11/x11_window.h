@@ -14,15 +14,22 @@ struct DrawTarget {
   Display* display = nullptr;
   Window window = 0;
   bool ownWindow = false;   // created here: Escape, q and the close button end the run
+  Atom protocols = 0;       // WM_PROTOCOLS, the type of the window manager's requests
   Atom deleteWindow = 0;    // the window manager's close request, for the own window
+  bool mapped = false;      // the window is mapped: there is something to draw for
   int width = 0;            // last known size in pixels
   int height = 0;
 };
 extern DrawTarget drawTarget;
 
 // Opens the display and finds or creates the window that options name, watching it for
-// size changes and destruction. False, with the reason in failure, when that cannot be done.
+// size changes, mapping and destruction. The own window stays unmapped until showDrawTarget,
+// so that a start that fails shows nothing. False, with the reason in failure, when that
+// cannot be done.
 bool openDrawTarget(const HostOptions& options, std::string& failure);
+
+// Maps the own window once the scene has started (nothing for other windows).
+void showDrawTarget();
 
 // What the queued window events mean for the run.
 enum class WindowNews {
@@ -32,11 +39,15 @@ enum class WindowNews {
   gone,     // the window was destroyed under the program
 };
 
-// Handles every queued event without waiting; the most pressing news of them.
+// Handles every queued event without waiting (drawTarget.mapped follows the window), and
+// writes out an X error held back while the window still exists; the most pressing news.
 WindowNews takeWindowEvents();
 
 // True once an X request failed because the window no longer exists.
 bool drawTargetLost();
+
+// Forgets an X error held back, for a start that fails and says why in its own line.
+void dropXError();
 
 // Destroys the own window and closes the display.
 void closeDrawTarget();

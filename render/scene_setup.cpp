@@ -32,8 +32,9 @@ void initScene() {
 
   const std::string ghostFragment = loadShaderResource(ghostFragmentResource);
   const std::string ghostVertex = loadShaderResource(ghostVertexResource);
-  metaballShader = new zunoShader(
-      metaballVertexSource, fragmentPreamble + composeMetaballShader(drawableSettings(saverSettings)));
+  const std::string metaballFragment =
+      fragmentPreamble + composeMetaballShader(drawableSettings(saverSettings));
+  metaballShader = new zunoShader(metaballVertexSource, metaballFragment);
   ghostShader = new zunoShader(ghostVertex, ghostFragment);
 
   if (saverSettings.motionBlur) {

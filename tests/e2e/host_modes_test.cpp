@@ -41,8 +41,10 @@ HWND waitForSaverWindow(const SaverProcess& saver, const char* title, HWND paren
       EnumChildWindows(parent, findSaverWindow, reinterpret_cast<LPARAM>(&found));
     else
       EnumWindows(findSaverWindow, reinterpret_cast<LPARAM>(&found));
-    if (found.window) {
-      pumpMessages(300);  // let the scene start and the first frames go
+    // Visible only once creation, and with it the scene's start, is over: on a busy machine
+    // that can take longer than any fixed pause.
+    if (found.window && IsWindowVisible(found.window)) {
+      pumpMessages(300);  // let the first frames go
       return found.window;
     }
     // NOTE: a saver window inside ours, or a dialog owned by ours, sends our windows messages

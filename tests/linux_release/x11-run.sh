@@ -18,29 +18,43 @@ xvfb_start() {
 
 xvfb_stop() { [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true; }
 
-# draws_and_ends PROGRAM ARGS...: the program, drawing on the root window, must show a
-# picture within ten seconds and then end on SIGTERM with exit code 0 and nothing on
-# standard error (what XScreenSaver does to a module). Says what went wrong otherwise.
+# judge PICTURE: (a file, or x:root for the screen) lit pixels of a 100x75 scale-down (brightest channel above 40) and the hue
+# sectors of six that hold at least a tenth of them.
+judge() {
+  convert "$1" -scale 100x75! -depth 8 txt:- | awk -F'[(),]+' 'NR > 1 {
+      r = $3; g = $4; b = $5; hi = r; lo = r
+      if (g > hi) hi = g; if (b > hi) hi = b; if (g < lo) lo = g; if (b < lo) lo = b
+      if (hi <= 40) next
+      lit++; if (hi == lo) next
+      if (hi == r) h = 60 * (g - b) / (hi - lo); else if (hi == g) h = 120 + 60 * (b - r) / (hi - lo)
+      else h = 240 + 60 * (r - g) / (hi - lo)
+      if (h < 0) h += 360; s[int(h / 60) % 6]++
+    } END { n = 0; for (k in s) if (s[k] * 10 >= lit) n++; print lit + 0, n }'
+}
+
+# draws_and_ends PROGRAM ARGS...: the program, drawing on the root window, must show blobs
+# (at least 100 lit of 7500, and coloured: the white --fps text alone is not) within ten
+# seconds and then end on SIGTERM with exit code 0 and nothing on standard error (what
+# XScreenSaver does to a module). Says what went wrong otherwise.
 draws_and_ends() {
-  local err pid drawn=0 status=0
+  local err pid lit=0 sectors=0 status=0 deadline=$((SECONDS + 10))
   err=$(mktemp)
-  # NOTE: the root keeps the last program's picture after it ends; blacken it first, so
-  # that only this run's drawing counts.
+  # NOTE: the root keeps the last program's picture after it ends; blacken it first and
+  # make sure it is, so that only this run's drawing counts.
   display -window root -size 8x8 xc:black
+  read -r lit _ < <(judge x:root)
+  [ "$lit" -eq 0 ] || { echo "$* -> the root was not black before the run" >&2; rm -f "$err"; return 1; }
   "$@" 2>"$err" &
   pid=$!
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    if [ "$(import -window root -format '%[fx:maxima]' info: 2>/dev/null)" != 0 ]; then
-      drawn=1
-      break
-    fi
+  while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$pid" 2>/dev/null; do
+    read -r lit sectors < <(judge x:root)
+    [ "$lit" -lt 100 ] || [ "$sectors" -lt 1 ] || break
     sleep 0.1
   done
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" || status=$?
   local complaint=""
-  [ "$drawn" = 1 ] || complaint="drew nothing"
+  [ "$lit" -ge 100 ] && [ "$sectors" -ge 1 ] || complaint="drew no blobs (lit $lit, colours $sectors)"
   [ "$status" = 0 ] || complaint="${complaint:+$complaint, }ended with exit code $status"
   [ ! -s "$err" ] || complaint="${complaint:+$complaint, }said: $(head -c 300 "$err")"
   rm -f "$err"

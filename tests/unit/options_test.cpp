@@ -1,5 +1,6 @@
-// The Linux program's command line: the Windows defaults, each setting's form, where it
-// draws, and one case of each kind of refusal with the line that names the option.
+// The Linux program's command line: the table's defaults, each setting's form and range,
+// where it draws, one case of each kind of refusal with the line that names the option, and
+// the random start of a run without --seed.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -14,22 +15,39 @@ ParsedOptions parse(std::vector<const char*> args, const char* screensaverWindow
   return parseOptions(static_cast<int>(args.size()), args.data(), screensaverWindow);
 }
 
-TEST(Options, NoArgumentsGiveTheWindowsDefaultsInAWindowOfItsOwn) {
+TEST(Options, NoArgumentsGiveTheTablesDefaultsInAWindowOfItsOwn) {
   const ParsedOptions p = parse({});
   ASSERT_EQ(p.error, "");
-  const SaverSettings& s = p.options.settings;
-  EXPECT_EQ(s.nBalls, 12u);
-  EXPECT_FALSE(s.motionBlur || s.feather || s.contour);
-  EXPECT_EQ(s.blobbiness, 1u);
-  EXPECT_EQ(s.maxRadius, 50u);
-  EXPECT_EQ(s.minRadius, 30u);
-  EXPECT_EQ(s.springK, 20u);
-  EXPECT_EQ(s.damping, 0u);
-  EXPECT_EQ(s.func_type, 0);
+  uint32_t given[settingCount];
+  settingsToNumbers(p.options.settings, given);
+  for (int i = 0; i < settingCount; ++i) EXPECT_EQ(given[i], settingTable[i].fallback) << i;
   EXPECT_EQ(p.options.place, DrawPlace::ownWindow);
-  EXPECT_EQ(p.options.width, 1280u);
-  EXPECT_EQ(p.options.height, 720u);
   EXPECT_FALSE(p.options.showFps || p.options.seeded);
+}
+
+// Both ends of each range are taken and one beyond either end is refused.
+TEST(Options, EachNumberTakesItsWholeRangeAndNothingBeyond) {
+  for (const SettingInfo& s : settingTable) {
+    if (s.high <= 2) continue;  // switches and the distance function
+    SCOPED_TRACE(s.option);
+    const std::string option = std::string("--") + s.option;
+    const std::string refusal = option + " takes a whole number from " + std::to_string(s.low) +
+                                " to " + std::to_string(s.high) + ", not \"";
+    for (uint32_t n : {s.low, s.high})
+      EXPECT_EQ(parse({option.c_str(), std::to_string(n).c_str()}).error, "");
+    for (uint32_t n : {s.low - 1, s.high + 1}) {
+      if (n == UINT32_MAX) continue;  // no number below 0
+      const std::string value = std::to_string(n);
+      EXPECT_EQ(parse({option.c_str(), value.c_str()}).error, refusal + value + "\"");
+    }
+  }
+}
+
+// XScreenSaver's page cannot tie the two sliders; the balls are drawn either way round.
+TEST(Options, AMinimumRadiusAboveTheMaximumIsTaken) {
+  const ParsedOptions p = parse({"--min-radius", "200", "--max-radius", "10"});
+  EXPECT_EQ(p.error, "");
+  EXPECT_EQ(p.options.settings.minRadius, 200u);
 }
 
 TEST(Options, EverySettingInBothFormsAndDashCounts) {
@@ -38,21 +56,16 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
              "--blobbiness", "300", "--spring", "0", "--damping=100", "--ghosting", "-feather",
              "--contour", "--no-feather", "--fps", "--seed", "4294967295", "--geometry", "64x48"});
   ASSERT_EQ(p.error, "");
-  const SaverSettings& s = p.options.settings;
-  EXPECT_EQ(s.nBalls, 20u);
-  EXPECT_EQ(s.func_type, 2);
-  EXPECT_EQ(s.maxRadius, 200u);
-  EXPECT_EQ(s.minRadius, 10u);
-  EXPECT_EQ(s.blobbiness, 300u);
-  EXPECT_EQ(s.springK, 0u);
-  EXPECT_EQ(s.damping, 100u);
-  EXPECT_TRUE(s.motionBlur && s.contour);
-  EXPECT_FALSE(s.feather);  // the later form wins
+  uint32_t given[settingCount];
+  settingsToNumbers(p.options.settings, given);  // store order; feather: the later form wins
+  const uint32_t expected[settingCount] = {20, 1, 0, 1, 300, 200, 10, 0, 100, 2};
+  for (int i = 0; i < settingCount; ++i) EXPECT_EQ(given[i], expected[i]) << i;
   EXPECT_TRUE(p.options.showFps && p.options.seeded);
   EXPECT_EQ(p.options.seed, 4294967295u);
   EXPECT_EQ(p.options.width, 64u);
   EXPECT_EQ(p.options.height, 48u);
   EXPECT_EQ(parse({"--distance", "abs"}).options.settings.func_type, 1);
+  EXPECT_NE(optionsHelp().find("--fps, --no-fps"), std::string::npos);  // taken, so listed
 }
 
 TEST(Options, TheScreensaversWindowWinsOverRootAndWindowId) {
@@ -71,7 +84,6 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
     std::vector<const char*> args;
     const char* error;
   } cases[] = {
-      {{"--count", "21"}, "--count takes a whole number from 1 to 20, not \"21\""},
       {{"--blobbiness", "-1"}, "--blobbiness takes a whole number from 0 to 300, not \"-1\""},
       {{"--spring", "1e2"}, "--spring takes a whole number from 0 to 200, not \"1e2\""},
       {{"--damping"}, "--damping takes a whole number from 0 to 100"},
@@ -83,15 +95,28 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
       {{"--geometry", "1280x0"},
        "--geometry takes WIDTHxHEIGHT, each from 1 to 16384, not \"1280x0\""},
       {{"--ghosting=1"}, "--ghosting takes no value"},
+      {{"-feather=no"}, "-feather takes no value"},
       {{"--colour"}, "unknown option \"--colour\" (vorlixss --help lists the options)"},
+      {{"-x"}, "unknown option \"-x\" (vorlixss --help lists the options)"},
       {{"balls"}, "unexpected argument \"balls\" (vorlixss --help lists the options)"},
-      {{"--min-radius", "60"},
-       "--min-radius 60: Cannot have min radius bigger than max (--max-radius 50)"},
   };
   for (const auto& c : cases) EXPECT_EQ(parse(c.args).error, c.error);
+  const std::string huge(100000, '7');
+  EXPECT_EQ(parse({"--count", huge.c_str()}).error,
+            "--count takes a whole number from 1 to 20, not \"" + huge.substr(0, 40) +
+                "\"... (100000 characters)");
   EXPECT_EQ(parse({}, "window").error,
             "XSCREENSAVER_WINDOW takes a window id (decimal, or hexadecimal after 0x), not "
             "\"window\"");
+}
+
+// XScreenSaver starts one process per monitor in the same second: each must start apart.
+TEST(Options, RunsStartedInTheSameSecondStartApart) {
+  const uint32_t seconds = 1765000000, pid = 4242, window = 0x400008;
+  const uint32_t seed = startSeed(seconds, pid, window);
+  EXPECT_NE(startSeed(seconds, pid + 1, window), seed);
+  EXPECT_NE(startSeed(seconds, pid, window + 1), seed);
+  EXPECT_NE(startSeed(seconds + 1, pid, window), seed);
 }
 
 }  // namespace

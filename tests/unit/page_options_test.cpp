@@ -28,7 +28,8 @@ TEST(PageOptions, GoodValuesOfEachKindAtTheirEdges) {
 
 TEST(PageOptions, BadValuesNameTheParameterAndWhatItTakesAndChangeNothing) {
   SaverSettings s = defaultSettings;
-  EXPECT_EQ(applyPageOption(s, "count", "21"), "count takes a whole number from 1 to 20, not \"21\"");
+  EXPECT_EQ(applyPageOption(s, "count", "21"),
+            "count takes a whole number from 1 to 20, not \"21\"");
   EXPECT_EQ(applyPageOption(s, "max-radius", "-5"),
             "max-radius takes a whole number from 10 to 200, not \"-5\"");
   EXPECT_EQ(applyPageOption(s, "blobbiness", ""),

@@ -74,19 +74,22 @@ PrivateDisplay::~PrivateDisplay() {
 }
 
 Program::Program(const std::string& display, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment) {
+                 const std::vector<std::string>& environment, bool closedStandard) {
   char name[] = "/tmp/vorlixss-errors-XXXXXX";
   const int errors = mkstemp(name);
   errorFile_ = name;
   std::vector<std::string> argv = {VORLIX_PROGRAM};
   argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<std::string> env = {"DISPLAY=" + display, "PATH=/usr/bin:/bin"};
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
+  if (!display.empty()) env.push_back("DISPLAY=" + display);
   env.insert(env.end(), environment.begin(), environment.end());
   pid_ = fork();
   if (pid_ == 0) {
     dup2(errors, 2);
     const int quiet = open("/dev/null", O_WRONLY);
     dup2(quiet, 1);
+    if (closedStandard)
+      for (int descriptor = 0; descriptor <= 2; ++descriptor) close(descriptor);
     execve(VORLIX_PROGRAM, pointers(argv).data(), pointers(env).data());
     _exit(127);
   }
@@ -124,8 +127,9 @@ std::string Program::errors() const {
 }
 
 int runToEnd(const std::string& display, const std::vector<std::string>& args,
-             std::string& errors, const std::vector<std::string>& environment) {
-  Program program(display, args, environment);
+             std::string& errors, const std::vector<std::string>& environment,
+             bool closedStandard) {
+  Program program(display, args, environment, closedStandard);
   if (!program.waitEnd(10000)) return -1;
   errors = program.errors();
   return program.endedBySignal() ? -2 : program.exitCode();

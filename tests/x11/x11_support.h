@@ -26,15 +26,17 @@ class PrivateDisplay {
 // A started vorlixss with its standard error captured.
 class Program {
  public:
-  // Runs build/linux/vorlixss with args on display; environment entries "NAME=VALUE" added.
+  // Runs build/linux/vorlixss with args on display (an empty name leaves DISPLAY unset);
+  // environment entries "NAME=VALUE" added; closedStandard: descriptors 0, 1 and 2 closed.
   Program(const std::string& display, const std::vector<std::string>& args,
-          const std::vector<std::string>& environment = {});
+          const std::vector<std::string>& environment = {}, bool closedStandard = false);
   ~Program();
   // Waits up to milliseconds for the end; true when it ended. Then exitCode() and errors().
   bool waitEnd(int milliseconds);
   void signal(int number);
   int exitCode() const { return exitCode_; }        // -1 while running or after a signal
   bool endedBySignal() const { return bySignal_; }
+  pid_t pid() const { return pid_; }
   std::string errors() const;                        // all it wrote to standard error
 
  private:
@@ -46,7 +48,8 @@ class Program {
 
 // Runs vorlixss to its end (at most 10 s) and gives the exit code and standard error.
 int runToEnd(const std::string& display, const std::vector<std::string>& args,
-             std::string& errors, const std::vector<std::string>& environment = {});
+             std::string& errors, const std::vector<std::string>& environment = {},
+             bool closedStandard = false);
 
 // A window's picture: width x height pixels of red, green, blue, top row first.
 struct Picture {
