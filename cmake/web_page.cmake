@@ -14,7 +14,7 @@ add_executable(vorlixss_web
   render/fullscreen_quad_gles.cpp
   render/ghost_ring_gles.cpp
   render/diagnostics_web.cpp
-  render/shader_resources_web.cpp
+  render/shader_resources_embedded.cpp
   render/shader_file_web.cpp
   host_web/page_api.cpp
 )

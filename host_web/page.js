@@ -281,6 +281,12 @@
 
   // NOTE: the program's standard error carries the desktop's diagnostic lines; on the page
   // they are warnings, and what the user must know reaches the notice instead.
+  // A folder copied without vorlixss.js leaves no loader: say so rather than throw.
+  if (typeof createVorlixModule !== 'function') {
+    showFatal('VorlixSS could not load its program (vorlixss.js is missing beside this page). ' +
+              'Keep the page\'s files together in one folder.');
+    return;
+  }
   createVorlixModule({ printErr: (text) => console.warn(text) }).then(run, (failure) => {
     showFatal('VorlixSS could not load its program: ' + failure + '. Try a current browser.');
   });

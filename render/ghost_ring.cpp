@@ -8,6 +8,7 @@
 
 #include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
+#include "render/ghost_blend.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
@@ -25,11 +26,6 @@ bool ringBuilt = false;  // set once createGhostRing has run, cleared by the rel
 // The legacy component count: an unsized four-component colour format.
 constexpr GLint ringInternalFormat = 4;
 
-// Sampler of each texture unit in the blend, in unit order: ancient, last, cur, next.
-// NOTE: every name fits the standard library's short-string buffer, so passing them to
-// setUniform1i on every frame allocates nothing.
-const char* const samplerNames[4] = {"ancientFrame", "lastFrame", "curFrame", "nextFrame"};
-
 const char* const errorCaption = "Error";
 const char* const attachmentIncompleteText = "Attachment incomplete";
 const char* const missingAttachmentText = "Must have an attachment.";
@@ -39,14 +35,6 @@ const char* const drawBufferText = "Drawbuffer is none";
 const char* const readBufferText = "Read buffer pointer is none";
 const char* const unsupportedText = "Unsupported internal formats";
 const char* const unknownErrorText = "Unknown Error";
-
-// Slot of each role, in the order ancient, last, cur, next (units 0 to 3).
-void roleSlots(int (&slots)[4]) {
-  slots[0] = ancientIndex;
-  slots[1] = lastIndex;
-  slots[2] = curIndex;
-  slots[3] = nextIndex;
-}
 
 // Gives the texture bound on the active unit a client-sized image of undefined content.
 void specifyRingImage() {
@@ -75,7 +63,7 @@ bool createRingTexture(GLuint& name) {
 // priming passes, and the window framebuffer bound again.
 void createGhostRing() {
   int slots[4];
-  roleSlots(slots);
+  ringRoleSlots(slots);
   for (int role = 0; role < 4; ++role) createRingTexture(ringTextures[slots[role]]);
 
   // Unit 0 is enabled by the context set-up; unit 3 stays active.
@@ -120,13 +108,7 @@ void compositeGhostFrames() {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   glDrawBuffer(GL_BACK);
   ghostShader->enable(true);
-  int slots[4];
-  roleSlots(slots);
-  for (int unit = 0; unit < 4; ++unit) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, ringTextures[slots[unit]]);
-    ghostShader->setUniform1i(samplerNames[unit], unit);  // set every frame, not once
-  }
+  bindRingFramesForBlend();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

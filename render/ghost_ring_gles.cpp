@@ -11,6 +11,7 @@
 
 #include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
+#include "render/ghost_blend.h"
 #include "render/ring_roles.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
@@ -27,24 +28,11 @@ GLuint slotFramebuffers[4] = {0, 0, 0, 0};  // slot i's texture at attachment 0
 
 bool ringBuilt = false;  // set once createGhostRing has run, cleared by the release
 
-// Sampler of each texture unit in the blend, in unit order: ancient, last, cur, next.
-const char* const samplerNames[4] = {"ancientFrame", "lastFrame", "curFrame", "nextFrame"};
-
-// Slot of each role, in the order ancient, last, cur, next (units 0 to 3).
-void roleSlots(int (&slots)[4]) {
-  slots[0] = ancientIndex;
-  slots[1] = lastIndex;
-  slots[2] = curIndex;
-  slots[3] = nextIndex;
-}
-
 // Gives the texture bound on the active unit a client-sized image of undefined content.
 void specifyRingImage() {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, clientRect.right, clientRect.bottom, 0, GL_RGBA,
                GL_UNSIGNED_BYTE, nullptr);
 }
-
-
 }  // namespace
 
 // Creates one client-sized ring texture on the active unit and leaves it bound there.
@@ -63,7 +51,7 @@ bool createRingTexture(GLuint& name) {
 // priming passes, and the canvas's framebuffer bound again.
 void createGhostRing() {
   int slots[4];
-  roleSlots(slots);
+  ringRoleSlots(slots);
   for (int role = 0; role < 4; ++role) createRingTexture(ringTextures[slots[role]]);
   glBindTexture(GL_TEXTURE_2D, 0);
   glGenFramebuffers(4, slotFramebuffers);
@@ -97,13 +85,7 @@ void beginGhostFrame() {
 void compositeGhostFrames() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   ghostShader->enable(true);
-  int slots[4];
-  roleSlots(slots);
-  for (int unit = 0; unit < 4; ++unit) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, ringTextures[slots[unit]]);
-    ghostShader->setUniform1i(samplerNames[unit], unit);
-  }
+  bindRingFramesForBlend();
   glClear(GL_COLOR_BUFFER_BIT);
 }
 

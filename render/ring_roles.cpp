@@ -26,3 +26,10 @@ int takeRingPass() {
   ++ringPassCount;  // unsigned: wraps to 0, itself a multiple of 8
   return nextIndex;
 }
+
+void ringRoleSlots(int (&slots)[4]) {
+  slots[0] = ancientIndex;
+  slots[1] = lastIndex;
+  slots[2] = curIndex;
+  slots[3] = nextIndex;
+}

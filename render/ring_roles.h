@@ -25,3 +25,6 @@ void turnRing();
 // Accounts for one pass into the ring: turns it when the count says so, then counts the
 // pass. Returns the slot to draw into (nextIndex afterwards).
 int takeRingPass();
+
+// The slot of each role in the order ancient, last, cur, next (the blend's units 0 to 3).
+void ringRoleSlots(int (&slots)[4]);

@@ -25,6 +25,6 @@ void uploadBlobUniforms();
 void resizeScene(int32_t width, int32_t height);
 
 // Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent
-// (shader_resources_win.cpp: the module's resources; shader_resources_linux.cpp: built in;
-// shader_resources_web.cpp: the GLSL ES texts, built in).
+// (shader_resources_win.cpp: the module's resources; shader_resources_embedded.cpp: built in,
+// the GLSL ES texts on the page).
 std::string loadShaderResource(const char* name);

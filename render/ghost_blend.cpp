@@ -1,0 +1,26 @@
+// The blend pass's inputs: each ring frame on the unit of its role.
+#include "render/ghost_blend.h"
+
+#include "render/ghost_ring.h"
+#include "render/ring_roles.h"
+#include "render/scene_setup.h"
+#include "render/shader_program.h"
+
+namespace {
+
+// Sampler of each texture unit in the blend, in unit order: ancient, last, cur, next.
+// NOTE: every name fits the standard library's short-string buffer, so passing them to
+// setUniform1i on every frame allocates nothing.
+const char* const samplerNames[4] = {"ancientFrame", "lastFrame", "curFrame", "nextFrame"};
+
+}  // namespace
+
+void bindRingFramesForBlend() {
+  int slots[4];
+  ringRoleSlots(slots);
+  for (int unit = 0; unit < 4; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, ringTextures[slots[unit]]);
+    ghostShader->setUniform1i(samplerNames[unit], unit);  // set every frame, not once
+  }
+}

@@ -1,0 +1,6 @@
+// The blend pass's inputs, shared by the desktop ring and its WebGL 2 variant: the four ring
+// frames bound by role to units 0 to 3 and named to the ghost program's samplers.
+#pragma once
+
+// Binds the frames for the blend; the ghost program must be current.
+void bindRingFramesForBlend();
