@@ -87,7 +87,7 @@ void resetRun() {
   curIndex = 2;
   nextIndex = 3;
   ringPassCount = 1;
-  lastTickTime = 0;
+  forgetTickReading();
   stepRemainder = 0.0f;
 }
 
@@ -178,7 +178,7 @@ EMSCRIPTEN_KEEPALIVE void vorlix_resize(int width, int height) {
 }
 
 // The page is hidden: the next tick only records its time, so nothing jumps on return.
-EMSCRIPTEN_KEEPALIVE void vorlix_pause() { lastTickTime = 0; }
+EMSCRIPTEN_KEEPALIVE void vorlix_pause() { forgetTickReading(); }
 
 // Releases the scene and the context.
 EMSCRIPTEN_KEEPALIVE void vorlix_stop() {
@@ -222,7 +222,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_context_restored() {
   setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
   setMetaballUniform3fv("ball", BALL_SLOTS, &ballPos[0].x);
   uploadBlobUniforms();
-  lastTickTime = 0;
+  forgetTickReading();
   return 0;
 }
 

@@ -204,7 +204,7 @@ WindowNews takeWindowEvents() {
         drawTarget.mapped = event.type == MapNotify;
         // Hidden, nothing is drawn; shown again, the first tick only reads the clock, and
         // the balls go on from where they were.
-        if (!drawTarget.mapped) lastTickTime = 0;
+        if (!drawTarget.mapped) forgetTickReading();
         break;
       case DestroyNotify:
         if (event.xdestroywindow.window == drawTarget.window) return WindowNews::gone;

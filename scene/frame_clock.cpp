@@ -16,6 +16,8 @@ bool takeTickReading(uint32_t now, float& elapsed) {
   return true;
 }
 
+void forgetTickReading() { lastTickTime = 0; }
+
 float runFixedSteps(float remainder, float elapsed, void (*step)(float)) {
   float acc = remainder + elapsed;
   while (acc > simulationStep) {

@@ -27,6 +27,10 @@ constexpr float simulationStep = 0.01f;   // the fixed step of the ball simulati
 // (the difference taken modulo 2^32, so a clock wrap still gives the true interval).
 bool takeTickReading(uint32_t now, float& elapsed);
 
+// Forgets the previous reading, so that the next tick only records its time: after a pause
+// (a hidden window or page) the balls go on from where they were instead of jumping.
+void forgetTickReading();
+
 // Adds elapsed to remainder and calls step(simulationStep) while more than one step is
 // pending (exactly one step's worth is carried, not stepped). Returns the new remainder.
 float runFixedSteps(float remainder, float elapsed, void (*step)(float));
