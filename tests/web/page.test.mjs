@@ -132,6 +132,24 @@ describe('the page', () => {
     console.log(`page: ${files.map((f) => `${f} ${statSync(join(pageDir, f)).size}`).join(', ')}; total ${total} bytes`);
     assert.ok(total <= pageBudget, `the page is ${total} bytes`);
   });
+  test('a metaball text the compiler refuses shows the compiler\'s own log', async () => {
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('console', (m) => { if (m.type() === 'error') problems.push(m.text()); });
+    page.on('pageerror', (e) => problems.push(e.message));
+    // The real compiler, handed a broken text: its log must reach the notice.
+    await page.evaluateOnNewDocument(() => {
+      const original = WebGL2RenderingContext.prototype.shaderSource;
+      WebGL2RenderingContext.prototype.shaderSource = function (shader, text) {
+        return original.call(this, shader, text.includes('MAX_BALLS') ? `${text}\n#error broken on purpose\n` : text);
+      };
+    });
+    await page.goto(pageFileUrl);
+    await page.waitForFunction(() => document.getElementById('notice')?.textContent.includes('broken on purpose'),
+      { timeout: 15000 });
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
 });
 
 test('without WebGL 2 the page says so in plain words', async () => {
