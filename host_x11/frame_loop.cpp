@@ -89,14 +89,7 @@ TickSchedule::TickSchedule() : nextDue_(monotonicNanoseconds()) {}
 
 bool TickSchedule::due() const { return monotonicNanoseconds() >= nextDue_; }
 
-// NOTE: after a late tick the schedule keeps its phase, as a periodic timer does. Restarting
-// the period at the late tick's end lost each overrun for good, so frames of 9 to 10 ms with
-// some jitter came at about 96 a second instead of 100.
-void TickSchedule::ticked() {
-  const int64_t now = monotonicNanoseconds();
-  nextDue_ += tickPeriod;
-  if (nextDue_ < now) nextDue_ += (now - nextDue_) / tickPeriod * tickPeriod;
-}
+void TickSchedule::ticked() { nextDue_ = nextTickDue(nextDue_, monotonicNanoseconds(), tickPeriod); }
 
 void TickSchedule::waitForTick(int descriptor) const {
   const int64_t wait = nextDue_ - monotonicNanoseconds();

@@ -1,6 +1,6 @@
 // The frame clock: the saver window's client rectangle and the arithmetic that turns
-// measured milliseconds into fixed simulation steps. Portable: the timer and the
-// millisecond reading live in saver_proc.cpp.
+// measured milliseconds into fixed simulation steps and timer ticks. Portable: each host
+// has its own timer and clock reading.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,11 @@ constexpr float simulationStep = 0.01f;   // the fixed step of the ball simulati
 // returns false; later ones set elapsed to the simulated time since the previous tick
 // (the difference taken modulo 2^32, so a clock wrap still gives the true interval).
 bool takeTickReading(uint32_t now, float& elapsed);
+
+// When the tick after one that was due at due and ended at now is due, in any unit of time:
+// one period on, keeping the schedule's phase as a periodic timer does; periods that a late
+// tick overran are skipped, not made up (the frame tick measures the elapsed time anyway).
+int64_t nextTickDue(int64_t due, int64_t now, int64_t period);
 
 // Forgets the previous reading, so that the next tick only records its time: after a pause
 // (a hidden window or page) the balls go on from where they were instead of jumping.

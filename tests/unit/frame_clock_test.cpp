@@ -80,4 +80,13 @@ TEST_F(FrameClock, ClockWrapGivesTheTrueSmallInterval) {
   EXPECT_EQ(lastTickTime, 10u);
 }
 
+// The Linux timer's schedule: a late tick keeps the phase (the next is due at 20, not 23, so
+// 100 ticks a second stay 100), and periods a slow frame overran are skipped, not made up.
+TEST(TickSchedule, ALateTickKeepsThePhaseAndSkipsWhatItOverran) {
+  EXPECT_EQ(nextTickDue(0, 4, 10), 10);
+  EXPECT_EQ(nextTickDue(10, 13, 10), 20);
+  EXPECT_EQ(nextTickDue(20, 57, 10), 50);
+  EXPECT_EQ(nextTickDue(20, 60, 10), 60);
+}
+
 }  // namespace
