@@ -233,6 +233,32 @@ TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
   EXPECT_EQ(program.exitCode(), 0);
 }
 
+// The frame timer seen from outside, its GLX swaps counted by the benchmark's preloaded shim.
+// NOTE: the period is 10 ms, so no machine may see more than 100 swaps a second (105 leaves
+// room for the clock's edges); a busy loop or a shorter period shows as far more on a 64x64
+// window. A tight lower bound would fail on a loaded two-core machine, so the one here only
+// catches a timer that waits far too long: a frame that small costs well under a millisecond.
+TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
+  const std::string counts = "/tmp/vorlixss-swaps-" + std::to_string(getpid());
+  for (const char* ghosting : {"--no-ghosting", "--ghosting"}) {
+    Program program(screen->name(), {"--geometry", "64x64", ghosting},
+                    {"LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM, "VORLIX_WARMUP_SWAPS=20",
+                     "VORLIX_FRAME_COUNT_FILE=" + counts});
+    pause(3000);
+    kill(program.pid(), SIGTERM);
+    ASSERT_TRUE(program.waitEnd(5000));
+    double swaps = -1, seconds = -1;  // measured_swaps=N and measured_seconds=S lines
+    std::ifstream in(counts);
+    for (std::string line; std::getline(in, line);)
+      if (std::sscanf(line.c_str(), "measured_swaps=%lf", &swaps) != 1)
+        std::sscanf(line.c_str(), "measured_seconds=%lf", &seconds);
+    ASSERT_GT(swaps, 0) << ghosting << ": fewer than 21 swaps in 3 s; " << program.errors();
+    EXPECT_LE(swaps / seconds, 105.0) << ghosting << ": " << swaps << " in " << seconds << " s";
+    EXPECT_GE(swaps / seconds, 20.0) << ghosting << ": " << swaps << " in " << seconds << " s";
+  }
+  std::remove(counts.c_str());
+}
+
 // A start that fails says one line, the reason, with exit code 1, and shows no window first;
 // with the standard descriptors closed it must still end (the X connection then took
 // descriptor 2, and a message written there blocked the program for ever).
