@@ -13,7 +13,11 @@
   const panelRows = document.getElementById('panel-rows');
   const panelError = document.getElementById('panel-error');
   const params = new URLSearchParams(window.location.search);
-  const saverMode = ['1', 'true', 'on', 'yes'].includes(params.get('saver'));
+  const isOn = (name) => ['1', 'true', 'on', 'yes'].includes(params.get(name));
+  const saverMode = isOn('saver');
+  const fpsLine = document.getElementById('fps');
+  fpsLine.hidden = !isOn('fps');  // the Linux program's --fps: the frame rate in a corner
+  let fpsSince = 0, fpsFrames = 0;  // start and frames of the second being counted
 
   let M = null;          // the program, once loaded
   let table = [];        // the settings table, from the program
@@ -117,6 +121,13 @@
     frameRequest = window.requestAnimationFrame(frame);
     if (stopped || document.hidden) return;
     if (M._vorlix_frame(milliseconds)) hook.frames += 1;
+    if (fpsLine.hidden) return;
+    fpsFrames += 1;
+    if (milliseconds - fpsSince < 1000) return;
+    const rate = (fpsFrames * 1000) / (milliseconds - fpsSince);
+    if (fpsSince) fpsLine.textContent = `FPS: ${rate.toFixed(1)}`;
+    fpsSince = milliseconds;
+    fpsFrames = 0;
   }
   function startLoop() {
     if (frameRequest) return;

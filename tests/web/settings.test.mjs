@@ -65,10 +65,12 @@ describe('settings', () => {
     assert.deepEqual(bad.problems, []);
     await bad.close();
 
-    // As a screen saver: the picture alone, even with a bad value.
-    const saver = await openPage(browser, `${pageFileUrl}?saver=1&count=99`);
+    // As a screen saver: the picture alone, even with a bad value; fps=1 adds the frame rate.
+    const saver = await openPage(browser, `${pageFileUrl}?saver=1&count=99&fps=1`);
     assert.equal(await noticeOf(saver), '');
     assert.equal(await saver.$eval('#controls', (c) => c.hidden || getComputedStyle(c).display === 'none'), true);
+    await saver.waitForFunction(() => /^FPS: \d+\.\d$/.test(document.getElementById('fps').textContent),
+      { timeout: 10000 });
     await saver.close();
   });
 
