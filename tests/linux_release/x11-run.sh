@@ -33,7 +33,8 @@ judge() {
 }
 
 # draws_and_ends PROGRAM ARGS...: the program, drawing on the root window, must show blobs
-# (at least 100 lit of 7500, and coloured: the white --fps text alone is not) within ten
+# (at least 40 lit of 7500, and coloured: the white --fps text alone is not; --count 1 with
+# its one ball of radius 30 lights about 70, so 100 failed it by chance) within ten
 # seconds and then end on SIGTERM with exit code 0 and nothing on standard error (what
 # XScreenSaver does to a module). Says what went wrong otherwise.
 draws_and_ends() {
@@ -48,13 +49,13 @@ draws_and_ends() {
   pid=$!
   while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$pid" 2>/dev/null; do
     read -r lit sectors < <(judge x:root)
-    [ "$lit" -lt 100 ] || [ "$sectors" -lt 1 ] || break
+    [ "$lit" -lt 40 ] || [ "$sectors" -lt 1 ] || break
     sleep 0.1
   done
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" || status=$?
   local complaint=""
-  [ "$lit" -ge 100 ] && [ "$sectors" -ge 1 ] || complaint="drew no blobs (lit $lit, colours $sectors)"
+  [ "$lit" -ge 40 ] && [ "$sectors" -ge 1 ] || complaint="drew no blobs (lit $lit, colours $sectors)"
   [ "$status" = 0 ] || complaint="${complaint:+$complaint, }ended with exit code $status"
   [ ! -s "$err" ] || complaint="${complaint:+$complaint, }said: $(head -c 300 "$err")"
   rm -f "$err"
