@@ -32,16 +32,13 @@ judge() {
     } END { n = 0; for (k in s) if (s[k] * 10 >= lit) n++; print lit + 0, n }'
 }
 
-# draws_and_ends PROGRAM ARGS...: the program, drawing on the root window, must show blobs
-# (at least 40 lit of 7500, and coloured: the white --fps text alone is not; --count 1 with
-# its one ball of radius 30 lights about 70, so 100 failed it by chance) within ten
-# seconds and then end on SIGTERM with exit code 0 and nothing on standard error (what
-# XScreenSaver does to a module). Says what went wrong otherwise.
+# draws_and_ends PROGRAM ARGS...: drawing on the root, the program must show coloured blobs
+# within ten seconds (40 lit of 7500: --count 1 lights about 70; the white --fps text has no
+# colour), then end on SIGTERM, as XScreenSaver ends it, with exit 0 and nothing said.
 draws_and_ends() {
   local err pid lit=0 sectors=0 status=0 deadline=$((SECONDS + 10))
   err=$(mktemp)
-  # NOTE: the root keeps the last program's picture after it ends; blacken it first and
-  # make sure it is, so that only this run's drawing counts.
+  # NOTE: the root keeps the last run's picture; only a root made black first counts.
   display -window root -size 8x8 xc:black
   read -r lit _ < <(judge x:root)
   [ "$lit" -eq 0 ] || { echo "$* -> the root was not black before the run" >&2; rm -f "$err"; return 1; }

@@ -107,11 +107,10 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
 
 // XScreenSaver starts one process per monitor in the same second: each must start apart.
 TEST(Options, RunsStartedInTheSameSecondStartApart) {
-  const uint32_t seconds = 1765000000, pid = 4242, window = 0x400008;
-  const uint32_t seed = startSeed(seconds, pid, window);
-  EXPECT_NE(startSeed(seconds, pid + 1, window), seed);
-  EXPECT_NE(startSeed(seconds, pid, window + 1), seed);
-  EXPECT_NE(startSeed(seconds + 1, pid, window), seed);
+  const uint32_t seed = startSeed(1765000000, 4242, 0x400008);
+  EXPECT_NE(startSeed(1765000000, 4243, 0x400008), seed);
+  EXPECT_NE(startSeed(1765000000, 4242, 0x400009), seed);
+  EXPECT_NE(startSeed(1765000001, 4242, 0x400008), seed);
 }
 
 }  // namespace

@@ -221,9 +221,8 @@ TEST_F(OnDisplay, OwnWindowFollowsInputMappingAndSize) {
   EXPECT_FALSE(program.waitEnd(0));
 }
 
-// A frame of a huge window takes seconds in software, yet a module must go at once. Not a
-// speed figure: two seconds (a second's promise, with room for a busy machine to tear down
-// gigabytes) only tell "at once" from "after the frame".
+// A frame of a huge window takes seconds in software, yet a module must go at once. Two
+// seconds (a second's promise, with room to tear down gigabytes) tell "at once" from "after".
 TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
   Program program(screen->name(), {"--geometry", "8192x8192"});
   ASSERT_NE(ownWindow(program), 0u);
@@ -234,10 +233,9 @@ TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
 }
 
 // The frame timer seen from outside, its GLX swaps counted by the benchmark's preloaded shim.
-// NOTE: the period is 10 ms, so no machine may see more than 100 swaps a second (105 leaves
-// room for the clock's edges); a busy loop or a shorter period shows as far more on a 64x64
-// window. A tight lower bound would fail on a loaded two-core machine, so the one here only
-// catches a timer that waits far too long: a frame that small costs well under a millisecond.
+// NOTE: a 10 ms period allows no machine more than 100 swaps a second (105: the clock's
+// edges); a busy loop shows as far more on a 64x64 window. The lower bound only catches a
+// timer that waits far too long, as a tight one would fail on a loaded two-core machine.
 TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
   const std::string counts = "/tmp/vorlixss-swaps-" + std::to_string(getpid());
   for (const char* ghosting : {"--no-ghosting", "--ghosting"}) {
@@ -247,14 +245,10 @@ TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
     pause(3000);
     kill(program.pid(), SIGTERM);
     ASSERT_TRUE(program.waitEnd(5000));
-    double swaps = -1, seconds = -1;  // measured_swaps=N and measured_seconds=S lines
+    double rate = -1;  // the shim's swap_fps line, missing before 21 swaps
     std::ifstream in(counts);
-    for (std::string line; std::getline(in, line);)
-      if (std::sscanf(line.c_str(), "measured_swaps=%lf", &swaps) != 1)
-        std::sscanf(line.c_str(), "measured_seconds=%lf", &seconds);
-    ASSERT_GT(swaps, 0) << ghosting << ": fewer than 21 swaps in 3 s; " << program.errors();
-    EXPECT_LE(swaps / seconds, 105.0) << ghosting << ": " << swaps << " in " << seconds << " s";
-    EXPECT_GE(swaps / seconds, 20.0) << ghosting << ": " << swaps << " in " << seconds << " s";
+    for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
+    EXPECT_TRUE(rate >= 20 && rate <= 105) << ghosting << ": " << rate << "; " << program.errors();
   }
   std::remove(counts.c_str());
 }
