@@ -35,8 +35,9 @@ BOOL CALLBACK findSaverWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 HWND waitForSaverWindow(const SaverProcess& saver, const char* title, HWND parent = nullptr) {
+  Found found{saver.info.dwProcessId, title, nullptr};
   for (DWORD waited = 0; waited < startTimeoutMs; waited += 50) {
-    Found found{saver.info.dwProcessId, title, nullptr};
+    found.window = nullptr;
     if (parent)
       EnumChildWindows(parent, findSaverWindow, reinterpret_cast<LPARAM>(&found));
     else
@@ -51,6 +52,11 @@ HWND waitForSaverWindow(const SaverProcess& saver, const char* title, HWND paren
     // while it is created; a test that did not pump them would hold the saver up.
     pumpMessages(50);
   }
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(saver.info.hProcess, &code);
+  ADD_FAILURE() << "no visible \"" << title << "\" window; the saver "
+                << (code == STILL_ACTIVE ? "still runs" : "ended with " + std::to_string(code))
+                << (found.window ? ", its window exists but is hidden" : ", no window of it");
   return nullptr;
 }
 
