@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host_x11/options.h"
+#include "host_linux/options.h"
 #include "host_x11/saver_run.h"
 
 // Reads the command line and the environment, then runs the saver; exit code 1 for a bad

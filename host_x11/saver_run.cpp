@@ -8,7 +8,7 @@
 #include <exception>
 
 #include "host_x11/fps_overlay.h"
-#include "host_x11/frame_loop.h"
+#include "host_linux/frame_loop.h"
 #include "host_x11/x11_window.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
@@ -45,9 +45,10 @@ std::string startScene(const HostOptions& options) {
 }
 
 // Ticks until the own window is closed, the window is gone or a stop signal arrives.
-void runFrames(bool showFps) {
+void runFrames(const HostOptions& options) {
+  const bool showFps = options.showFps;
   const int connection = ConnectionNumber(drawTarget.display);
-  TickSchedule schedule;
+  TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
   while (!stopRequested()) {
     switch (takeWindowEvents()) {
       case WindowNews::gone:
@@ -105,7 +106,7 @@ int runSaver(const HostOptions& options) {
   showDrawTarget();
   if (options.showFps && !initFpsOverlay(drawTarget.display))
     std::fputs("vorlixss: no \"fixed\" font on this display, so no frame rate is shown\n", stderr);
-  runFrames(options.showFps);
+  runFrames(options);
   releaseFpsOverlay();
   releaseScene();
   releaseGLContext();

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host_x11/options.h"
+#include "host_linux/options.h"
 
 // The drawing target of the run.
 struct DrawTarget {

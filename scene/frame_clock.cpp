@@ -19,6 +19,7 @@ bool takeTickReading(uint32_t now, float& elapsed) {
 // NOTE: restarting the period at a late tick's end would lose each overrun for good: frames
 // of 9 to 10 ms with some jitter then came at about 96 a second instead of 100.
 int64_t nextTickDue(int64_t due, int64_t now, int64_t period) {
+  if (period <= 0) return now;  // no period: every tick is due at once
   due += period;
   if (due < now) due += (now - due) / period * period;
   return due;

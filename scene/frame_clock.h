@@ -30,6 +30,7 @@ bool takeTickReading(uint32_t now, float& elapsed);
 // When the tick after one that was due at due and ended at now is due, in any unit of time:
 // one period on, keeping the schedule's phase as a periodic timer does; periods that a late
 // tick overran are skipped, not made up (the frame tick measures the elapsed time anyway).
+// A period of 0 makes every tick due at once.
 int64_t nextTickDue(int64_t due, int64_t now, int64_t period);
 
 // Forgets the previous reading, so that the next tick only records its time: after a pause

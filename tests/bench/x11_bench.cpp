@@ -15,7 +15,7 @@
 #include <string>
 
 #include "gl_floor.h"
-#include "host_x11/options.h"
+#include "host_linux/options.h"
 #include "host_x11/x11_window.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"

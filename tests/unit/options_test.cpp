@@ -5,14 +5,15 @@
 
 #include <vector>
 
-#include "host_x11/options.h"
+#include "host_linux/options.h"
 
 namespace {
 
 // Parses the arguments after the program name, with XSCREENSAVER_WINDOW as given.
-ParsedOptions parse(std::vector<const char*> args, const char* screensaverWindow = nullptr) {
-  args.insert(args.begin(), "vorlixss");
-  return parseOptions(static_cast<int>(args.size()), args.data(), screensaverWindow);
+ParsedOptions parse(std::vector<const char*> args, const char* screensaverWindow = nullptr,
+                    LinuxProgram program = LinuxProgram::x11) {
+  args.insert(args.begin(), programName(program));
+  return parseOptions(static_cast<int>(args.size()), args.data(), screensaverWindow, program);
 }
 
 TEST(Options, NoArgumentsGiveTheTablesDefaultsInAWindowOfItsOwn) {
@@ -49,7 +50,8 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
   const ParsedOptions p =
       parse({"-count", "20", "--distance=cos", "--max-radius", "10", "-min-radius=200",
              "--blobbiness", "300", "--spring", "0", "--damping=100", "--ghosting", "-feather",
-             "--contour", "--no-feather", "--fps", "--seed", "4294967295", "--geometry", "64x48"});
+             "--contour", "--no-feather", "--fps", "--seed", "4294967295", "--geometry", "64x48",
+             "--delay", "0"});
   ASSERT_EQ(p.error, "");
   uint32_t given[settingCount];
   settingsToNumbers(p.options.settings, given);  // store order; feather: the later form wins
@@ -59,6 +61,8 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
   EXPECT_EQ(p.options.seed, 4294967295u);
   EXPECT_EQ(p.options.width, 64u);
   EXPECT_EQ(p.options.height, 48u);
+  EXPECT_EQ(p.options.delayMicroseconds, 0u);
+  EXPECT_EQ(parse({}).options.delayMicroseconds, 10000u);
   EXPECT_EQ(parse({"--distance", "abs"}).options.settings.func_type, 1);
   EXPECT_NE(optionsHelp().find("--fps, --no-fps"), std::string::npos);  // taken, so listed
 }
@@ -89,6 +93,7 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
        "--window-id takes a window id (decimal, or hexadecimal after 0x), not \"0x\""},
       {{"--geometry", "1280x0"},
        "--geometry takes WIDTHxHEIGHT, each from 1 to 16384, not \"1280x0\""},
+      {{"--delay", "100001"}, "--delay takes a whole number from 0 to 100000, not \"100001\""},
       {{"--ghosting=1"}, "--ghosting takes no value"},
       {{"-feather=no"}, "-feather takes no value"},
       {{"--colour"}, "unknown option \"--colour\" (vorlixss --help lists the options)"},
@@ -103,6 +108,30 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
   EXPECT_EQ(parse({}, "window").error,
             "XSCREENSAVER_WINDOW takes a window id (decimal, or hexadecimal after 0x), not "
             "\"window\"");
+}
+
+// The Wayland program takes the same settings, refuses X11's windows with the reason, ignores
+// XScreenSaver's variable and names itself in its lines and its help.
+TEST(Options, TheWaylandProgramSharesTheSettingsAndRefusesX11Windows) {
+  const LinuxProgram wayland = LinuxProgram::wayland;
+  const ParsedOptions p = parse({"--root", "--count", "3", "--delay=50000"}, "0x400008", wayland);
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.place, DrawPlace::rootWindow);
+  EXPECT_EQ(p.options.settings.nBalls, 3u);
+  EXPECT_EQ(p.options.delayMicroseconds, 50000u);
+  EXPECT_EQ(parse({"--window-id", "77"}, nullptr, wayland).error,
+            "--window-id names an X11 window, and vorlixss-wayland draws on Wayland (on X11, "
+            "vorlixss draws into a window)");
+  EXPECT_EQ(parse({"--colour"}, nullptr, wayland).error,
+            "unknown option \"--colour\" (vorlixss-wayland --help lists the options)");
+  const std::string help = optionsHelp(wayland);
+  EXPECT_EQ(help.rfind("Usage: vorlixss-wayland [OPTION]...\n", 0), 0u);
+  EXPECT_EQ(help.find("window-id"), std::string::npos);
+  const std::string x11Help = optionsHelp();
+  const auto settingsPart = [](const std::string& text) {
+    return text.substr(text.find("Settings (defaults"));
+  };
+  EXPECT_EQ(settingsPart(help), settingsPart(x11Help)) << "the same settings, ranges and defaults";
 }
 
 // XScreenSaver starts one process per monitor in the same second: each must start apart.

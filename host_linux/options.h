@@ -1,6 +1,7 @@
-// The Linux program's command line: the ten settings with the dialog's ranges and defaults,
-// where to draw (XScreenSaver's window, a window id, the root window or a window of our own)
-// and the extras (--fps, --seed). Portable text handling, so it is unit-tested natively.
+// The command line of the two Linux programs, vorlixss (X11) and vorlixss-wayland: the ten
+// settings with the dialog's ranges and defaults, where to draw (XScreenSaver's window, a
+// window id, the whole screen or a window of our own) and the extras (--fps, --seed, --delay).
+// Portable text handling, so it is unit-tested natively.
 #pragma once
 
 #include <cstdint>
@@ -8,12 +9,25 @@
 
 #include "scene/settings.h"
 
+// Which of the two programs reads the command line.
+enum class LinuxProgram {
+  x11,      // vorlixss: an XScreenSaver module
+  wayland,  // vorlixss-wayland: run by an idle daemon such as swayidle
+};
+
+// The program's name as its messages and --help give it.
+const char* programName(LinuxProgram program);
+
 // Where the program draws.
 enum class DrawPlace {
   ownWindow,   // a top-level window of its own
-  rootWindow,  // --root
-  givenWindow, // XSCREENSAVER_WINDOW or --window-id
+  rootWindow,  // --root: the whole screen (on Wayland every output)
+  givenWindow, // XSCREENSAVER_WINDOW or --window-id (X11 only)
 };
+
+// The frame timer's period by default (the Windows saver's 10 ms tick) and at most.
+constexpr uint32_t defaultDelayMicroseconds = 10000;
+constexpr uint32_t largestDelayMicroseconds = 100000;
 
 // Everything the command line and the environment decide.
 struct HostOptions {
@@ -23,6 +37,7 @@ struct HostOptions {
   uint32_t width = 1280;    // size of the own window (--geometry WxH)
   uint32_t height = 720;
   bool showFps = false;     // --fps: frames per second in a corner
+  uint32_t delayMicroseconds = defaultDelayMicroseconds;  // --delay: the frame timer's period
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
   bool help = false;        // --help: print optionsHelp() and end
@@ -36,11 +51,12 @@ struct ParsedOptions {
 
 // Reads argv[1..] (options with one or two dashes, values as the next argument or after
 // "="), then the environment's XSCREENSAVER_WINDOW (null when unset), which wins over
-// --root and --window-id.
-ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow);
+// --root and --window-id. The Wayland program refuses the X11 window options.
+ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow,
+                           LinuxProgram program = LinuxProgram::x11);
 
 // The text of --help, its settings' ranges and defaults taken from settingTable.
-std::string optionsHelp();
+std::string optionsHelp(LinuxProgram program = LinuxProgram::x11);
 
 // The random start of a run without --seed: the clock's seconds mixed with what differs
 // between processes started in the same second (XScreenSaver starts one per monitor).

@@ -1,5 +1,5 @@
-// The command line of the Linux program, table-driven: each setting once, with its range.
-#include "host_x11/options.h"
+// The command line of the Linux programs, table-driven: each setting once, with its range.
+#include "host_linux/options.h"
 
 #include <cstring>
 
@@ -84,10 +84,15 @@ std::string rangeText(uint32_t low, uint32_t high) {
   return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
 }
 
+// "(PROGRAM --help lists the options)", the end of the lines about unknown words.
+std::string helpHint(LinuxProgram program) {
+  return std::string(" (") + programName(program) + " --help lists the options)";
+}
+
 // Reads one option (its name without dashes, as typed with them, its value or null); empty
 // when good, else the line that names the option as typed.
 std::string applyOption(const std::string& name, const std::string& option, const char* value,
-                        bool& valueUsed, HostOptions& options) {
+                        bool& valueUsed, HostOptions& options, LinuxProgram program) {
   valueUsed = true;
   for (const NumberOption& number : numberOptions) {
     const SettingInfo& setting = settingTable[number.index];
@@ -112,6 +117,18 @@ std::string applyOption(const std::string& name, const std::string& option, cons
       return takes(option, rangeText(0, UINT32_MAX), value);
     options.seeded = true;
     return "";
+  }
+  if (name == "delay") {
+    uint32_t n = 0;
+    if (!value || !readWholeNumber(value, n) || n > largestDelayMicroseconds)
+      return takes(option, rangeText(0, largestDelayMicroseconds), value);
+    options.delayMicroseconds = n;
+    return "";
+  }
+  if (name == "window-id" && program == LinuxProgram::wayland) {
+    valueUsed = false;
+    return option + " names an X11 window, and vorlixss-wayland draws on Wayland (on X11, "
+                    "vorlixss draws into a window)";
   }
   if (name == "window-id") {
     if (!value || !readWindowId(value, options.windowId))
@@ -147,19 +164,23 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     options.help = true;
     return "";
   }
-  return "unknown option " + quoted(option) + " (vorlixss --help lists the options)";
+  return "unknown option " + quoted(option) + helpHint(program);
 }
 
 }  // namespace
 
-ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow) {
+const char* programName(LinuxProgram program) {
+  return program == LinuxProgram::wayland ? "vorlixss-wayland" : "vorlixss";
+}
+
+ParsedOptions parseOptions(int argc, const char* const* argv, const char* screensaverWindow,
+                           LinuxProgram program) {
   ParsedOptions parsed;
   HostOptions& options = parsed.options;
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     if (argument[0] != '-' || argument[1] == '\0') {
-      parsed.error =
-          "unexpected argument " + quoted(argument) + " (vorlixss --help lists the options)";
+      parsed.error = "unexpected argument " + quoted(argument) + helpHint(program);
       return parsed;
     }
     const char* name = argument + (argument[1] == '-' ? 2 : 1);
@@ -168,7 +189,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
     const std::string typed = equals ? std::string(argument, equals) : std::string(argument);
     const char* value = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : nullptr);
     bool valueUsed = false;
-    parsed.error = applyOption(bare, typed, value, valueUsed, options);
+    parsed.error = applyOption(bare, typed, value, valueUsed, options, program);
     if (!parsed.error.empty()) return parsed;
     if (equals && !valueUsed) {
       parsed.error = typed + " takes no value";
@@ -176,7 +197,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
     }
     if (valueUsed && !equals) ++i;
   }
-  if (screensaverWindow && *screensaverWindow) {
+  if (program == LinuxProgram::x11 && screensaverWindow && *screensaverWindow) {
     if (!readWindowId(screensaverWindow, options.windowId)) {
       parsed.error = takes("XSCREENSAVER_WINDOW", "a window id (decimal, or hexadecimal after 0x)",
                            screensaverWindow);
@@ -232,24 +253,30 @@ std::string helpLine(const HelpRow& row) {
 
 }  // namespace
 
-std::string optionsHelp() {
-  std::string help =
-      "Usage: vorlixss [OPTION]...\n"
+std::string optionsHelp(LinuxProgram program) {
+  const bool wayland = program == LinuxProgram::wayland;
+  std::string help = std::string("Usage: ") + programName(program) + " [OPTION]...\n" +
       "Coloured 2D metaballs: twenty balls drift under spring physics and melt into blobs.\n"
       "\n"
-      "Where it draws (by default a window of its own):\n"
-      "  --root                 on the root window\n"
-      "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
-      "  --geometry WxH         size of its own window (1280x720)\n"
-      "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n"
-      "\n"
-      "Settings (defaults in brackets):\n";
+      "Where it draws (by default a window of its own):\n";
+  help += wayland
+      ? "  --root                 over every output, as a screen saver: the first key, button,\n"
+        "                         touch or pointer travel of more than 4 pixels ends it\n"
+        "  --geometry WxH         size of its own window (1280x720)\n"
+      : "  --root                 on the root window\n"
+        "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
+        "  --geometry WxH         size of its own window (1280x720)\n"
+        "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n";
+  help += "\nSettings (defaults in brackets):\n";
   for (const HelpRow& row : settingsHelp) help += helpLine(row);
   help +=
       "  (each ball's radius lies between the two radii, which may come in either order)\n"
       "\n"
       "Other:\n"
       "  --fps, --no-fps        show the frame rate in a corner [off]\n"
+      "  --delay N              microseconds between frames, 0 to " +
+      std::to_string(largestDelayMicroseconds) + " [" +
+      std::to_string(defaultDelayMicroseconds) + "]\n" +
       "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
       "                         starts apart, even several in the same second\n"
       "  --help                 this text\n"

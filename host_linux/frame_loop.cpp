@@ -1,5 +1,5 @@
 // Linux: the frame timer: monotonic time, the tick schedule, and the stop signals.
-#include "host_x11/frame_loop.h"
+#include "host_linux/frame_loop.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int64_t nanosecondsPerMillisecond = 1000000;
-constexpr int64_t tickPeriod = frameTimerPeriodMs * nanosecondsPerMillisecond;
 constexpr int64_t stopGrace = 300 * nanosecondsPerMillisecond;  // from the signal to _exit
 
 // The stop signals' state, shared between the signal thread and the main thread.
@@ -85,11 +84,11 @@ void waitForInput(int descriptor, int64_t timeoutNanoseconds) {
   ppoll(input, stops.wake[0] < 0 ? 1 : 2, timeoutNanoseconds < 0 ? nullptr : &timeout, nullptr);
 }
 
-TickSchedule::TickSchedule() : nextDue_(monotonicNanoseconds()) {}
+TickSchedule::TickSchedule(int64_t period) : period_(period), nextDue_(monotonicNanoseconds()) {}
 
 bool TickSchedule::due() const { return monotonicNanoseconds() >= nextDue_; }
 
-void TickSchedule::ticked() { nextDue_ = nextTickDue(nextDue_, monotonicNanoseconds(), tickPeriod); }
+void TickSchedule::ticked() { nextDue_ = nextTickDue(nextDue_, monotonicNanoseconds(), period_); }
 
 void TickSchedule::waitForTick(int descriptor) const {
   const int64_t wait = nextDue_ - monotonicNanoseconds();

@@ -1,6 +1,7 @@
-// Linux: the frame timer of the run. A 10 ms period on the monotonic clock, read as a
-// wrapping 32-bit millisecond count like the Windows multimedia clock; waits that wake for
-// X events and for SIGTERM and SIGINT, the signals that end a module.
+// Linux: the frame timer of the run. A period (10 ms unless --delay says otherwise) on the
+// monotonic clock, read as a wrapping 32-bit millisecond count like the Windows multimedia
+// clock; waits that wake for the display's events and for SIGTERM and SIGINT, the signals
+// that end a module.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +25,8 @@ constexpr int64_t noTimeout = -1;
 // The schedule of ticks: due every period, or at once when the previous tick ran late.
 class TickSchedule {
  public:
-  // The first tick is due now.
-  TickSchedule();
+  // The first tick is due now; the next ones every period nanoseconds (0: at once).
+  explicit TickSchedule(int64_t period);
 
   // True when the next tick is due.
   bool due() const;
@@ -39,5 +40,6 @@ class TickSchedule {
   void waitForTick(int descriptor) const;
 
  private:
+  int64_t period_;   // nanoseconds between ticks
   int64_t nextDue_;  // nanoseconds of CLOCK_MONOTONIC
 };
