@@ -10,6 +10,7 @@ vorlix_embed_shaders(${CMAKE_BINARY_DIR}/generated/shader_resource_bytes.h
 add_executable(vorlixss_web
   ${vorlix_shared_gl_sources}
   render/gl_context_webgl.cpp
+  render/gl_context_gles.cpp
   render/shader_dialect_gles.cpp
   render/fullscreen_quad_gles.cpp
   render/ghost_ring_gles.cpp

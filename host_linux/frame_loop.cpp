@@ -77,6 +77,8 @@ void installStopSignals() {
 
 bool stopRequested() { return stops.arrived; }
 
+int stopSignalDescriptor() { return stops.wake[0]; }
+
 void waitForInput(int descriptor, int64_t timeoutNanoseconds) {
   const timespec timeout{static_cast<time_t>(timeoutNanoseconds / 1000000000),
                          static_cast<long>(timeoutNanoseconds % 1000000000)};
@@ -88,9 +90,11 @@ TickSchedule::TickSchedule(int64_t period) : period_(period), nextDue_(monotonic
 
 bool TickSchedule::due() const { return monotonicNanoseconds() >= nextDue_; }
 
+int64_t TickSchedule::untilDue() const { return nextDue_ - monotonicNanoseconds(); }
+
 void TickSchedule::ticked() { nextDue_ = nextTickDue(nextDue_, monotonicNanoseconds(), period_); }
 
 void TickSchedule::waitForTick(int descriptor) const {
-  const int64_t wait = nextDue_ - monotonicNanoseconds();
+  const int64_t wait = untilDue();
   if (wait > 0) waitForInput(descriptor, wait);
 }

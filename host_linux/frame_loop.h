@@ -17,6 +17,10 @@ void installStopSignals();
 // True once SIGTERM or SIGINT has arrived.
 bool stopRequested();
 
+// A descriptor that becomes readable when a stop signal arrives, for a host's own poll;
+// -1 when the signals could not be installed.
+int stopSignalDescriptor();
+
 // Waits until input arrives on descriptor or a stop signal comes; no longer than timeout
 // (noTimeout: no limit).
 void waitForInput(int descriptor, int64_t timeoutNanoseconds);
@@ -30,6 +34,9 @@ class TickSchedule {
 
   // True when the next tick is due.
   bool due() const;
+
+  // Nanoseconds until the next tick is due; 0 or less when it is.
+  int64_t untilDue() const;
 
   // Notes that a tick ran; the next is due one period after the previous due time. When that
   // has passed already, the next is due at once and the ones after it keep the period's

@@ -1,9 +1,14 @@
-// Linux: every report and log goes to standard error, one "vorlixss: " line each, since a
-// module has no boxes and XScreenSaver shows what its modules write there.
+// Linux: every report and log goes to standard error, one "vorlixss: " line each (the
+// Wayland program's name in front in its build), since a module has no boxes and
+// XScreenSaver shows what its modules write there.
 #include "render/diagnostics.h"
 
 #include <cstdio>
 #include <cstring>
+
+#ifndef VORLIX_PROGRAM_NAME
+#define VORLIX_PROGRAM_NAME "vorlixss"
+#endif
 
 namespace {
 
@@ -11,7 +16,7 @@ namespace {
 void writeLine(const char* prefix, const char* text) {
   const std::size_t length = std::strlen(text);
   const bool ended = length > 0 && text[length - 1] == '\n';
-  std::fprintf(stderr, "vorlixss: %s%s%s", prefix, text, ended ? "" : "\n");
+  std::fprintf(stderr, VORLIX_PROGRAM_NAME ": %s%s%s", prefix, text, ended ? "" : "\n");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The GL state both platforms share once their context is current: the pixel-exact drawing
+// The GL state every platform shares once its context is current: the pixel-exact drawing
 // state, the probe that reports what the driver lacks for shaders, and the check of the
 // OpenGL 2.0 entry points. The contexts themselves: gl_context_wgl.h, gl_context_glx.h, and
-// for WebGL 2 gl_context_webgl.h, whose file also holds the drawing state (it needs no probe).
+// for OpenGL ES 3 gl_context_webgl.h and gl_context_egl.h, whose drawing state is in
+// gl_context_gles.cpp (ES needs no probe: its shader functions are core).
 #pragma once
 
 #include "render/gl_api.h"

@@ -1,6 +1,5 @@
-// WebGL 2: context creation on the canvas, and the drawing state of gl_context.h without
-// fixed-function matrices: the quad arrives in clip space, so the viewport alone is the
-// pixel projection.
+// WebGL 2: context creation on the canvas (the drawing state is OpenGL ES's, in
+// gl_context_gles.cpp).
 #include "render/gl_context_webgl.h"
 
 #include <emscripten/html5.h>
@@ -53,13 +52,3 @@ void releaseWebGLContext() {
   emscripten_webgl_destroy_context(context);
   context = 0;
 }
-
-// The desktop's base state where ES has it: black clear colour, back faces culled.
-void setDrawingState(GLsizei width, GLsizei height) {
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glEnable(GL_CULL_FACE);
-  setPixelProjection(width, height);
-}
-
-// The viewport over the whole drawing buffer; the quad's corners need no matrix.
-void setPixelProjection(GLsizei width, GLsizei height) { glViewport(0, 0, width, height); }

@@ -1,0 +1,34 @@
+# Client code of the Wayland protocols the Wayland program and its tests speak, made by
+# wayland-scanner at build time. The stable and staging protocols come from Debian's
+# wayland-protocols; wlroots' own (layer shell, virtual pointer) from the XML that
+# scripts/setup takes out of a Debian package into build/deps/wlr-protocols, kept out of git.
+#   vorlix_wayland_protocols(TARGET XML...)   a static library TARGET with the code of each
+#                                             XML and its "NAME-client-protocol.h" headers
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(WaylandClient REQUIRED IMPORTED_TARGET wayland-client)
+pkg_get_variable(VORLIX_WAYLAND_PROTOCOLS wayland-protocols pkgdatadir)
+if(NOT VORLIX_WAYLAND_PROTOCOLS)
+  message(FATAL_ERROR "wayland-protocols is not installed (scripts/setup installs it)")
+endif()
+find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
+set(VORLIX_WLR_PROTOCOLS ${CMAKE_SOURCE_DIR}/build/deps/wlr-protocols)
+if(NOT EXISTS ${VORLIX_WLR_PROTOCOLS}/wlr-layer-shell-unstable-v1.xml)
+  message(FATAL_ERROR "No wlroots protocol XML in ${VORLIX_WLR_PROTOCOLS} (scripts/setup takes it out)")
+endif()
+
+function(vorlix_wayland_protocols target)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target})
+  set(sources)
+  foreach(xml ${ARGN})
+    get_filename_component(stem ${xml} NAME_WE)
+    add_custom_command(OUTPUT ${dir}/${stem}-client-protocol.h ${dir}/${stem}-protocol.c
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+      COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${dir}/${stem}-client-protocol.h
+      COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${dir}/${stem}-protocol.c
+      DEPENDS ${xml} VERBATIM)
+    list(APPEND sources ${dir}/${stem}-client-protocol.h ${dir}/${stem}-protocol.c)
+  endforeach()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${dir})
+  target_link_libraries(${target} PUBLIC PkgConfig::WaylandClient)
+endfunction()

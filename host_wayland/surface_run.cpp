@@ -1,0 +1,166 @@
+// Linux Wayland: a surface's run from the connection to its last frame.
+#include "host_wayland/surface_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <string>
+
+#include "host_linux/frame_loop.h"
+#include "host_wayland/wayland_display.h"
+#include "host_wayland/wayland_input.h"
+#include "host_wayland/wayland_surface.h"
+#include "render/fps_overlay.h"
+#include "render/gl_context_egl.h"
+#include "render/scene_setup.h"
+#include "saver/frame_tick.h"
+#include "scene/frame_clock.h"
+#include "scene/random.h"
+#include "scene/settings.h"
+
+namespace {
+
+const char* const compositorLostLine = "lost the connection to the Wayland compositor";
+
+// The one line of a run that cannot go on.
+int failRun(const std::string& reason) {
+  std::fprintf(stderr, "vorlixss-wayland: %s\n", reason.c_str());
+  return runFailed;
+}
+
+// Tells the group one piece of news; a group that is gone no longer listens.
+void report(const SurfacePlace& place, char news) {
+  if (place.report >= 0 && write(place.report, &news, 1) < 0) {
+  }
+}
+
+// The random start: with --seed the first cover starts from it as vorlixss does and the
+// others from seeds of their own, so that no two outputs show the same picture.
+uint32_t runSeed(const HostOptions& options, const SurfacePlace& place) {
+  if (options.seeded)
+    return place.index == 0 ? options.seed : startSeed(options.seed, place.index, 0);
+  return startSeed(static_cast<uint32_t>(std::time(nullptr)), static_cast<uint32_t>(getpid()),
+                   place.outputGlobal);
+}
+
+// Programs, ring, balls; empty when they started, else the reason.
+std::string startScene(const HostOptions& options) {
+  try {
+    saverSettings = options.settings;
+    initScene();
+    return "";
+  } catch (const std::exception& failure) {
+    releaseScene();  // what was built before the failure
+    return std::string("the saver could not start: ") + failure.what();
+  }
+}
+
+// The surface takes its new size: buffers, picture and opaque area follow.
+void followSize() {
+  wl_surface_set_buffer_scale(drawSurface.surface, drawSurface.scale);
+  resizeEGLWindow(bufferWidth(), bufferHeight());
+  resizeScene(bufferWidth(), bufferHeight());
+  markOpaque();
+  drawSurface.resized = false;
+}
+
+// Draws a frame whenever the tick is due and the compositor has shown the last one, until
+// something ends the run; its end.
+int runFrames(const HostOptions& options, const SurfacePlace& place) {
+  TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
+  bool shown = false;  // the first frame went to the compositor
+  for (;;) {
+    if (stopRequested() || input.ended) return runEnded;
+    if (input.focusChanged) {
+      input.focusChanged = false;
+      report(place, input.focus == KeyboardFocus::held   ? 'K'
+                    : input.focus == KeyboardFocus::lost ? 'k'
+                                                         : 'n');
+    }
+    if (drawSurface.closed) return place.saver && drawSurface.layerSurface ? runOutputGone : runEnded;
+    if (place.saver && !findOutput(place.outputGlobal)) return runOutputGone;
+    if (drawSurface.wasHidden) {
+      // Shown again after a while: the first tick only reads the clock, and the balls go on
+      // from where they were.
+      forgetTickReading();
+      drawSurface.wasHidden = false;
+    }
+    if (drawSurface.resized) followSize();
+    // A surface that is not shown sends no frame callback: the wait then has no end but the
+    // compositor's events and the stop signals, and costs nothing.
+    const int64_t wait = framePending() ? noTimeout : std::max<int64_t>(schedule.untilDue(), 0);
+    if (!waitForWayland(wait)) {
+      if (place.saver) return runCompositorGone;
+      return failRun(compositorLostLine);
+    }
+    if (framePending() || !schedule.due() || stopRequested() || input.ended) continue;
+    const uint32_t now = monotonicMilliseconds();
+    // A tick that only read the clock leaves the schedule due: the first frame follows at once.
+    if (!runFrameTick(now)) continue;
+    if (options.showFps) drawFpsOverlay(now);
+    askForFrame(now);
+    swapEGLBuffers();
+    if (!shown) report(place, 'R');
+    shown = true;
+    schedule.ticked();
+  }
+}
+
+// Takes away everything a run made, in the reverse order; the compositor then shows nothing
+// of it.
+void releaseRun() {
+  releaseFpsOverlay();
+  releaseScene();
+  releaseEGLContext();
+  destroyDrawSurface();
+  stopInput();
+  if (wayland.display) flushWayland();
+  disconnectWayland();
+}
+
+}  // namespace
+
+int runSurface(const HostOptions& options, const SurfacePlace& place) {
+  installStopSignals();
+  std::string failure;
+  if (!connectWayland(failure)) {
+    disconnectWayland();
+    return failRun(failure);
+  }
+  const WaylandOutput* output = nullptr;
+  SurfaceRole role = SurfaceRole::ownWindow;
+  if (place.saver) {
+    output = findOutput(place.outputGlobal);
+    if (!output) {
+      disconnectWayland();
+      return failRun("an output went away while the saver started");
+    }
+    role = wayland.layerShell ? SurfaceRole::layer : SurfaceRole::fullscreen;
+  }
+  seedRandom(runSeed(options, place));
+  startInput(place.saver);
+  bool started = createDrawSurface(role, output, static_cast<int>(options.width),
+                                   static_cast<int>(options.height), failure);
+  if (started) {
+    markOpaque();
+    clientRect = {0, 0, bufferWidth(), bufferHeight()};
+    started = initEGLContext(wayland.display, drawSurface.surface, bufferWidth(),
+                             bufferHeight(), failure);
+  }
+  if (started) {
+    failure = startScene(options);
+    started = failure.empty();
+  }
+  if (started && options.showFps && !initFpsOverlay())
+    std::fputs("vorlixss-wayland: the frame rate cannot be shown with this driver\n", stderr);
+  if (!started) {
+    releaseRun();
+    return stopRequested() ? runEnded : failRun(failure);
+  }
+  const int end = runFrames(options, place);
+  releaseRun();
+  return end;
+}

@@ -1,0 +1,56 @@
+// Linux Wayland: the connection to the compositor, the globals the program binds (the
+// compositor, the shells, the seat, the outputs) and the wait for its events.
+#pragma once
+
+#include <poll.h>
+
+#include <cstdint>
+#include <string>
+
+#include "xdg-shell-client-protocol.h"
+// NOTE: the layer shell's protocol names an argument "namespace", a keyword of C++.
+#define namespace layerNamespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+
+// One output the compositor announced.
+struct WaylandOutput {
+  wl_output* output = nullptr;  // null: the slot is free
+  uint32_t globalName = 0;      // the registry's name, the same for every client
+  char name[64] = "";           // the compositor's name for it ("HEADLESS-1"), once told
+  int32_t scale = 1;            // buffer pixels per surface unit
+  int32_t width = 0;            // current mode in pixels, once told
+  int32_t height = 0;
+};
+constexpr int maxOutputs = 16;
+
+// The connection and its globals; null while not there.
+struct WaylandGlobals {
+  wl_display* display = nullptr;
+  wl_registry* registry = nullptr;
+  wl_compositor* compositor = nullptr;
+  xdg_wm_base* wmBase = nullptr;
+  zwlr_layer_shell_v1* layerShell = nullptr;  // missing on GNOME (and weston)
+  wl_seat* seat = nullptr;
+  WaylandOutput outputs[maxOutputs];
+  bool outputsChanged = false;  // an output came or went since the flag was cleared
+};
+extern WaylandGlobals wayland;
+
+// Connects to the compositor that WAYLAND_DISPLAY names and binds its globals (two round
+// trips, so outputs have told their names and sizes). False, with the reason in failure.
+bool connectWayland(std::string& failure);
+
+// The output slot of the registry name, or null when it is gone or was never there.
+WaylandOutput* findOutput(uint32_t globalName);
+
+// Dispatches what has arrived, then waits up to timeout nanoseconds (noTimeout: no limit)
+// for the compositor, a stop signal or the extra descriptors (their revents are set), and
+// dispatches what came. False when the connection is lost.
+bool waitForWayland(int64_t timeout, pollfd* extra = nullptr, int extraCount = 0);
+
+// Sends what is queued; false when the connection is lost.
+bool flushWayland();
+
+// Destroys every proxy and closes the connection. Safe to call twice.
+void disconnectWayland();

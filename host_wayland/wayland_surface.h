@@ -1,0 +1,58 @@
+// Linux Wayland: the one surface a process draws on: a window of its own (an xdg toplevel),
+// or, in saver mode, a cover over one output (an overlay layer surface, or where the
+// compositor has no layer shell a fullscreen toplevel on that output), and its frame pacing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host_wayland/wayland_display.h"
+
+// What the surface is.
+enum class SurfaceRole {
+  ownWindow,  // an xdg toplevel of its own size, which the compositor may change
+  layer,      // an overlay layer surface over one output, all edges anchored
+  fullscreen, // a fullscreen xdg toplevel on one output
+};
+
+// The surface and what the compositor said of it.
+struct DrawSurface {
+  SurfaceRole role = SurfaceRole::ownWindow;
+  wl_surface* surface = nullptr;
+  xdg_surface* xdgSurface = nullptr;
+  xdg_toplevel* toplevel = nullptr;
+  zwlr_layer_surface_v1* layerSurface = nullptr;
+  wl_callback* frameCallback = nullptr;  // asked at the last swap, not yet done
+  uint32_t frameAskedAt = 0;             // millisecond reading of that swap
+  int width = 0, height = 0;             // in surface units, as configured
+  int scale = 1;                         // buffer pixels per unit (its output's scale)
+  bool configured = false;               // the first configure came (and was acknowledged)
+  bool resized = false;                  // width, height or scale changed since drawn
+  bool closed = false;                   // the compositor closed it (or its output)
+  bool wasHidden = false;                // a frame callback came long after its swap
+};
+extern DrawSurface drawSurface;
+
+// Makes the surface (on output for the saver's roles; width x height is the own window's
+// size, and a fullscreen toplevel's until the compositor says) and waits for its first
+// configure. False, with the reason in failure.
+bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width, int height,
+                       std::string& failure);
+
+// Buffer size in pixels.
+inline int bufferWidth() { return drawSurface.width * drawSurface.scale; }
+inline int bufferHeight() { return drawSurface.height * drawSurface.scale; }
+
+// Before a swap: asks to be told when the compositor shows the next frame (now is the
+// millisecond reading).
+void askForFrame(uint32_t now);
+
+// Tells the compositor that the surface at its current size hides what lies below, with the
+// next commit; call when the size is taken.
+void markOpaque();
+
+// True while the compositor has not shown the last frame: drawing then waits.
+inline bool framePending() { return drawSurface.frameCallback != nullptr; }
+
+// Destroys the surface and its roles. Safe to call twice.
+void destroyDrawSurface();
