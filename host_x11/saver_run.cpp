@@ -7,9 +7,9 @@
 #include <ctime>
 #include <exception>
 
-#include "host_x11/fps_overlay.h"
 #include "host_linux/frame_loop.h"
 #include "host_x11/x11_window.h"
+#include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
 #include "render/scene_setup.h"
@@ -104,8 +104,8 @@ int runSaver(const HostOptions& options) {
     return gone ? 0 : failStart(failure.c_str());
   }
   showDrawTarget();
-  if (options.showFps && !initFpsOverlay(drawTarget.display))
-    std::fputs("vorlixss: no \"fixed\" font on this display, so no frame rate is shown\n", stderr);
+  if (options.showFps && !initFpsOverlay())
+    std::fputs("vorlixss: this OpenGL cannot draw the frame-rate line, so none is shown\n", stderr);
   runFrames(options);
   releaseFpsOverlay();
   releaseScene();

@@ -1,6 +1,7 @@
 // The real vorlixss on private X displays: a window handed over, its own window and every way
-// to end it, a hidden and a resized window, starts that fail; and, in-process, that a frame
-// allocates nothing and that a hidden window's time comes as no jump.
+// to end it, a hidden and a resized window, the frame timer and the frame-rate line, starts
+// that fail; and, in-process, that a frame allocates nothing and that a hidden window's time
+// comes as no jump.
 // NOTE: GoogleTest first: X11's None macro would break its headers; GLEW before GLX.
 #include <gtest/gtest.h>
 
@@ -18,8 +19,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "host_x11/fps_overlay.h"
 #include "host_x11/x11_window.h"
+#include "render/fps_overlay.h"
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
@@ -253,6 +254,31 @@ TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
   std::remove(counts.c_str());
 }
 
+// --fps: the line stands in white over its shadow in the lower-left corner, also over the
+// ghosting blend, which leaves its own program and the ring's frames bound.
+TEST_F(OnDisplay, TheFrameRateLineShowsWithAndWithoutGhosting) {
+  for (const char* ghosting : {"--no-ghosting", "--ghosting"}) {
+    SCOPED_TRACE(ghosting);
+    Program program(screen->name(), {"--geometry", "240x60", "--fps", ghosting, "--count", "1",
+                                     "--max-radius", "10", "--min-radius", "10"});
+    const Window window = ownWindow(program);
+    ASSERT_NE(window, 0u);
+    const Picture p = waitPicture(window, 150);
+    int white = 0, whiteElsewhere = 0;  // the glyphs stand from 8 to 22 pixels above the edge
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) {
+        const unsigned char* rgb = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
+        if (std::min({rgb[0], rgb[1], rgb[2]}) < 250) continue;
+        ++(x >= 8 && y >= p.height - 22 && y < p.height - 8 ? white : whiteElsewhere);
+      }
+    EXPECT_GT(white, 150);
+    EXPECT_LT(whiteElsewhere, 10);
+    kill(program.pid(), SIGTERM);
+    ASSERT_TRUE(program.waitEnd(5000));
+    EXPECT_EQ(program.errors(), "");
+  }
+}
+
 // A start that fails says one line, the reason, with exit code 1, and shows no window first;
 // with the standard descriptors closed it must still end (the X connection then took
 // descriptor 2, and a message written there blocked the program for ever).
@@ -316,7 +342,7 @@ TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndResumesWithoutAJump) {
   saverSettings = defaultSettings;
   saverSettings.motionBlur = saverSettings.feather = saverSettings.contour = true;
   initScene();
-  ASSERT_TRUE(initFpsOverlay(drawTarget.display));
+  ASSERT_TRUE(initFpsOverlay());
   showDrawTarget();
   for (uint32_t tick = 1; tick <= 120; ++tick) {
     counting = tick > 5;  // past the first ticks, whatever the GL sets up lazily

@@ -1,0 +1,104 @@
+// The frame-rate line: the bitmap of fps_text.cpp in a small texture, drawn by the full-screen
+// quad squeezed into the text's rectangle with the viewport, through a program of the ghost
+// composite vertex stage and a fragment stage that drops the transparent texels.
+#include "render/fps_overlay.h"
+
+#include <exception>
+#include <string>
+
+#include "render/fps_text.h"
+#include "render/fullscreen_quad.h"
+#include "render/gl_context.h"
+#include "render/scene_setup.h"
+#include "render/shader_dialect.h"
+#include "render/shader_program.h"
+#include "scene/frame_clock.h"
+
+namespace {
+
+constexpr int margin = 8;     // pixels from the left and bottom edges to the glyphs
+constexpr int textScale = 2;  // pixels per texel side: the 5x7 font at a readable size
+constexpr GLenum glyphUnit = GL_TEXTURE0;
+const char* const ghostVertexResource = "#127";  // the ghost composite vertex stage
+
+// NOTE: one text for GLSL 1.10 and GLSL ES 1.00 (fragmentPreamble in front): the two vertex
+// stages of #127 hand the texture coordinates over differently. No blending is needed, as a
+// transparent texel is discarded.
+const char* const glyphFragmentText =
+    "#ifdef GL_ES\n"
+    "varying vec2 st;\n"
+    "#define GLYPH_COORD st\n"
+    "#else\n"
+    "#define GLYPH_COORD gl_TexCoord[0].st\n"
+    "#endif\n"
+    "uniform sampler2D glyphs;\n"
+    "void main(){\n"
+    "  vec4 texel = texture2D(glyphs, GLYPH_COORD);\n"
+    "  if (texel.a < 0.5) discard;\n"
+    "  gl_FragColor = vec4(texel.rgb, 1.0);\n"
+    "}\n";
+
+// The overlay's state, all of it made at the start of the run.
+struct FpsOverlay {
+  zunoShader* program = nullptr;  // the glyph program; null while there is no overlay
+  GLuint texture = 0;             // the line's bitmap, fpsBitmapWidth x fpsBitmapHeight
+  FpsCounter counter;             // the count and the line shown
+} overlay;
+
+FpsBitmap bitmap;  // the line's texels, redrawn only when the line changes
+
+// Redraws the line into the texture bound on glyphUnit.
+void uploadLine() {
+  rasteriseFpsLine(overlay.counter.line, bitmap);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, fpsBitmapWidth, fpsBitmapHeight, GL_RGBA,
+                  GL_UNSIGNED_BYTE, bitmap.rgba);
+}
+
+}  // namespace
+
+bool initFpsOverlay() {
+  try {
+    overlay.program = new zunoShader(loadShaderResource(ghostVertexResource),
+                                     std::string(fragmentPreamble) + glyphFragmentText);
+  } catch (const std::exception&) {
+    return false;  // the compiler's reason is in the shader log
+  }
+  overlay.program->enable(true);
+  overlay.program->setUniform1i("glyphs", glyphUnit - GL_TEXTURE0);
+  glActiveTexture(glyphUnit);
+  glGenTextures(1, &overlay.texture);
+  glBindTexture(GL_TEXTURE_2D, overlay.texture);
+  // Nearest texels keep the glyphs sharp at any scale; no mipmaps.
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, fpsBitmapWidth, fpsBitmapHeight, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, nullptr);
+  uploadLine();
+  if (metaballShader) metaballShader->enable(true);
+  return true;
+}
+
+void drawFpsOverlay(uint32_t nowMs) {
+  const bool changed = countFpsFrame(overlay.counter, nowMs);
+  if (!overlay.program) return;
+  // NOTE: with ghosting the tick leaves the ring's frames bound on units 0 to 3 and the
+  // ghost program current; the glyph program samples only its own unit.
+  glActiveTexture(glyphUnit);
+  glBindTexture(GL_TEXTURE_2D, overlay.texture);
+  if (changed) uploadLine();
+  overlay.program->enable(true);
+  // The shadow row lies below the glyphs, so the glyphs stand margin pixels above the edge.
+  glViewport(margin, margin - textScale, fpsBitmapWidth * textScale, fpsBitmapHeight * textScale);
+  drawFullScreenQuad();
+  setPixelProjection(clientRect.right, clientRect.bottom);
+  metaballShader->enable(true);
+}
+
+void releaseFpsOverlay() {
+  delete overlay.program;
+  if (overlay.texture != 0) glDeleteTextures(1, &overlay.texture);
+  overlay = FpsOverlay{};
+}
