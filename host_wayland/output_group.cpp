@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -188,22 +189,21 @@ int readNews(Cover& cover) {
 }
 
 // Starts the next output's cover once the one before it is up: one start at a time, so that
-// a start that fails ends the group before another cover shows.
-void coverNextOutput(char** argv) {
+// a start that fails ends the group before another cover shows. False when no process can
+// be started.
+bool coverNextOutput(char** argv) {
   for (const Cover& cover : group.covers)
     if (cover.pid > 0 && !cover.ready && monotonicMilliseconds() - cover.startedAt < readyWaitMs)
-      return;
+      return true;
   for (const WaylandOutput& output : wayland.outputs) {
     if (!output.output) continue;
     bool known = false;
     for (const Cover& cover : group.covers) known = known || cover.global == output.globalName;
     if (known) continue;
     for (Cover& cover : group.covers)
-      if (cover.global == 0) {
-        startCover(cover, output.globalName, argv);
-        return;
-      }
+      if (cover.global == 0) return startCover(cover, output.globalName, argv);
   }
+  return true;
 }
 
 // Marks the covers of outputs that went away and ends their processes; forgets the outputs
@@ -230,7 +230,9 @@ int runOutputGroup(const HostOptions&, char** argv) {
   for (;;) {
     if (stopRequested()) return endGroup(0);
     dropGoneOutputs();
-    coverNextOutput(argv);
+    if (!coverNextOutput(argv))
+      return endGroup(1, std::string("cannot start a process for an output: ") +
+                             std::strerror(errno));
     pollfd news[maxOutputs];
     Cover* newsOf[maxOutputs];
     int count = 0;

@@ -10,8 +10,10 @@ import { test } from 'node:test';
 import { launch, openPage, pageFileUrl, sameFrame, startXvfb } from './support.mjs';
 
 const width = 256, height = 192, positionWords = 60;
+const frameBytes = positionWords * 4 + width * height * 3;
 
-// The Linux program's frame: positions, then RGB rows from the bottom up.
+// The Linux program's last frame (the file holds several): positions, then RGB rows from
+// the bottom up.
 async function linuxFrame() {
   const xvfb = await startXvfb();
   const scratch = mkdtempSync(join(tmpdir(), 'same-frame-'));
@@ -19,7 +21,8 @@ async function linuxFrame() {
     execFileSync(sameFrame, [join(scratch, 'linux.frame')],
       { env: { ...process.env, DISPLAY: xvfb.display }, timeout: 60000 });
     const bytes = readFileSync(join(scratch, 'linux.frame'));
-    return { positions: bytes.subarray(0, positionWords * 4), rgb: bytes.subarray(positionWords * 4) };
+    const last = bytes.subarray(bytes.length - frameBytes);
+    return { positions: last.subarray(0, positionWords * 4), rgb: last.subarray(positionWords * 4) };
   } finally {
     xvfb.stop();
     rmSync(scratch, { recursive: true, force: true });
