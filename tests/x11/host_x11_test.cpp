@@ -1,7 +1,7 @@
 // The real vorlixss on private X displays: a window handed over, its own window and every way
 // to end it, a hidden and a resized window, the frame timer and the frame-rate line, starts
-// that fail; and, in-process, that a frame allocates nothing and that a hidden window's time
-// comes as no jump.
+// that fail; and, in-process, that a frame allocates nothing and that neither a hidden
+// window's time nor the timer's period changes how the balls move.
 // NOTE: GoogleTest first: X11's None macro would break its headers; GLEW before GLX.
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <fstream>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "host_x11/x11_window.h"
@@ -24,7 +25,9 @@
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
+#include "scene/balls.h"
 #include "scene/frame_clock.h"
+#include "scene/random.h"
 #include "scene/settings.h"
 #include "x11_support.h"
 
@@ -235,12 +238,20 @@ TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
 
 // The frame timer seen from outside, its GLX swaps counted by the benchmark's preloaded shim.
 // NOTE: a 10 ms period allows no machine more than 100 swaps a second (105: the clock's
-// edges); a busy loop shows as far more on a 64x64 window. The lower bound only catches a
-// timer that waits far too long, as a tight one would fail on a loaded two-core machine.
-TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
+// edges), --delay 50000 no more than 20; a busy loop shows as far more on a 64x64 window. The
+// lower bounds only catch a timer that waits far too long, as a tight one would fail on a
+// loaded two-core machine.
+TEST_F(OnDisplay, TheFrameTimerSwapsOncePerDelayAtMost) {
   const std::string counts = "/tmp/vorlixss-swaps-" + std::to_string(getpid());
-  for (const char* ghosting : {"--no-ghosting", "--ghosting"}) {
-    Program program(screen->name(), {"--geometry", "64x64", ghosting},
+  const struct {
+    std::vector<std::string> args;
+    double low, high;
+  } cases[] = {{{"--no-ghosting"}, 20, 105}, {{"--ghosting"}, 20, 105},
+               {{"--delay", "50000"}, 15, 21}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--geometry", "64x64"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Program program(screen->name(), args,
                     {"LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM, "VORLIX_WARMUP_SWAPS=20",
                      "VORLIX_FRAME_COUNT_FILE=" + counts});
     pause(3000);
@@ -249,7 +260,8 @@ TEST_F(OnDisplay, TheFrameTimerSwapsAtMostAHundredTimesASecond) {
     double rate = -1;  // the shim's swap_fps line, missing before 21 swaps
     std::ifstream in(counts);
     for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
-    EXPECT_TRUE(rate >= 20 && rate <= 105) << ghosting << ": " << rate << "; " << program.errors();
+    EXPECT_TRUE(rate >= c.low && rate <= c.high)
+        << c.args.back() << ": " << rate << "; " << program.errors();
   }
   std::remove(counts.c_str());
 }
@@ -328,9 +340,10 @@ TEST_F(OnDisplay, AStartThatFailsSaysOneLineAndShowsNoWindow) {
   XDestroyWindow(x(), inputOnly);
 }
 
-// In-process: frames allocate nothing, the ghosting frames follow a resize, and after the
-// window was hidden the first tick only reads the clock, so the balls go on without a jump.
-TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndResumesWithoutAJump) {
+// In-process: frames allocate nothing, the ghosting frames follow a resize, after the window
+// was hidden the first tick only reads the clock, so the balls go on without a jump, and the
+// balls move alike whatever the ticks' period.
+TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndMovesTheBallsAlikeAtAnyPeriod) {
   setenv("DISPLAY", screen->name().c_str(), 1);
   HostOptions options;
   options.width = 160;
@@ -367,6 +380,17 @@ TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndResumesWithoutAJump) {
   XSync(drawTarget.display, False);
   takeWindowEvents();
   EXPECT_FALSE(runFrameTick(60000)) << "a minute hidden came as one jump";
+  // --delay changes how often the balls are drawn, never where they go.
+  Vec3 after[2][BALL_SLOTS];
+  for (uint32_t period : {10u, 50u}) {
+    seedRandom(9);
+    initBalls();
+    forgetTickReading();
+    stepRemainder = 0.0f;
+    for (uint32_t now = 70000; now <= 75000; now += period) runFrameTick(now);
+    std::copy(ballPos, ballPos + BALL_SLOTS, after[period == 50]);
+  }
+  EXPECT_EQ(std::memcmp(after[0], after[1], sizeof after[0]), 0) << "ticks of 10 and 50 ms differ";
   releaseFpsOverlay();
   releaseScene();
   releaseGLContext();
