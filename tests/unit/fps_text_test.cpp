@@ -13,8 +13,8 @@ std::string row(const FpsBitmap& bitmap, int y, int width) {
   std::string text;
   for (int x = 0; x < width; ++x) {
     const uint8_t* t = bitmap.rgba[y][x];
-    const bool opaqueGrey = t[3] == 255 && t[0] == t[1] && t[1] == t[2];
-    text += t[3] == 0 ? '.' : !opaqueGrey ? '?' : t[0] == 255 ? '#' : t[0] == 0 ? 'o' : '?';
+    const bool grey = t[3] == 255 && t[0] == t[1] && t[1] == t[2];
+    text += t[3] == 0 ? '.' : grey && t[0] == 255 ? '#' : grey && t[0] == 0 ? 'o' : '?';
   }
   return text;
 }
