@@ -1,6 +1,7 @@
-/* Preloaded by scripts/bench into the peer X hack and into vorlixss: counts the image
- * transfers that put the hack's frames on the screen (XPutImage, XShmPutImage, XCopyArea)
- * and the GLX buffer swaps of a GL program, and writes the counts to
+/* Preloaded by scripts/bench into the peer X hack and into vorlixss (and by the tests into
+ * vorlixss-wayland): counts the image transfers that put the hack's frames on the screen
+ * (XPutImage, XShmPutImage, XCopyArea) and the GLX or EGL buffer swaps of a GL program, and
+ * writes the counts to
  * $VORLIX_FRAME_COUNT_FILE when the program ends or receives SIGTERM. Of the swaps it also
  * notes the wall-clock time of the first, once the X server has processed it (and the
  * process's CPU time by then), and the monotonic and process CPU times of swap
@@ -14,7 +15,7 @@
 #include <time.h>
 #include <unistd.h>
 
-static volatile long putImages, shmPutImages, copyAreas, glxSwaps;
+static volatile long putImages, shmPutImages, copyAreas, swaps;
 static struct timespec started;
 static long warmupSwaps = 50;
 static struct timespec firstSwapWall, firstSwapCpu, warmSwap, warmSwapCpu, lastSwap, lastSwapCpu;
@@ -31,14 +32,14 @@ static void writeCounts(void) {
   fprintf(file, "seconds=%.3f\nput_image=%ld\nshm_put_image=%ld\ncopy_area=%ld\n",
           (now.tv_sec - started.tv_sec) + (now.tv_nsec - started.tv_nsec) / 1e9, putImages,
           shmPutImages, copyAreas);
-  if (glxSwaps > 0) {
-    fprintf(file, "glx_swaps=%ld\nfirst_swap_unix_s=%.6f\nfirst_swap_cpu_s=%.6f\nwarmup_swaps=%ld\n",
-            glxSwaps, seconds(firstSwapWall), seconds(firstSwapCpu), warmupSwaps);
+  if (swaps > 0) {
+    fprintf(file, "swaps=%ld\nfirst_swap_unix_s=%.6f\nfirst_swap_cpu_s=%.6f\nwarmup_swaps=%ld\n",
+            swaps, seconds(firstSwapWall), seconds(firstSwapCpu), warmupSwaps);
   }
-  if (glxSwaps > warmupSwaps) {
+  if (swaps > warmupSwaps) {
     const double span = seconds(lastSwap) - seconds(warmSwap);
     fprintf(file, "measured_swaps=%ld\nmeasured_seconds=%.3f\nswap_fps=%.2f\nswap_cpu_percent=%.1f\n",
-            glxSwaps - warmupSwaps, span, (glxSwaps - warmupSwaps) / span,
+            swaps - warmupSwaps, span, (swaps - warmupSwaps) / span,
             (seconds(lastSwapCpu) - seconds(warmSwapCpu)) / span * 100);
   }
   fclose(file);
@@ -85,21 +86,34 @@ int XCopyArea(void* d, unsigned long src, unsigned long dst, void* gc, int sx, i
   return real(d, src, dst, gc, sx, sy, w, h, dx, dy);
 }
 
-/* The swap, then the bookkeeping. The first frame counts once the server has processed the
- * swap's image (one round trip), so its time is when the frame is on the screen. */
-void glXSwapBuffers(void* d, unsigned long drawable) {
-  static void (*real)(void*, unsigned long);
+/* The bookkeeping of a swap that has been made. The first frame counts once the server has
+ * processed the swap's image (one round trip of X; none on Wayland, where the compositor
+ * shows it at its next frame), so its time is when the frame is on the screen. */
+static void countSwap(void* xDisplay) {
   static int (*sync)(void*, int);
-  if (!real) real = dlsym(RTLD_NEXT, "glXSwapBuffers");
-  real(d, drawable);
-  if (++glxSwaps == 1) {
-    if (!sync) sync = dlsym(RTLD_DEFAULT, "XSync");
-    if (sync) sync(d, 0);
+  if (++swaps == 1) {
+    if (xDisplay && !sync) sync = dlsym(RTLD_DEFAULT, "XSync");
+    if (xDisplay && sync) sync(xDisplay, 0);
     clock_gettime(CLOCK_REALTIME, &firstSwapWall);
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &firstSwapCpu);
   }
-  struct timespec* now = glxSwaps == warmupSwaps ? &warmSwap : &lastSwap;
-  struct timespec* cpu = glxSwaps == warmupSwaps ? &warmSwapCpu : &lastSwapCpu;
+  struct timespec* now = swaps == warmupSwaps ? &warmSwap : &lastSwap;
+  struct timespec* cpu = swaps == warmupSwaps ? &warmSwapCpu : &lastSwapCpu;
   clock_gettime(CLOCK_MONOTONIC, now);
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, cpu);
+}
+
+void glXSwapBuffers(void* d, unsigned long drawable) {
+  static void (*real)(void*, unsigned long);
+  if (!real) real = dlsym(RTLD_NEXT, "glXSwapBuffers");
+  real(d, drawable);
+  countSwap(d);
+}
+
+unsigned eglSwapBuffers(void* display, void* surface) {
+  static unsigned (*real)(void*, void*);
+  if (!real) real = dlsym(RTLD_NEXT, "eglSwapBuffers");
+  const unsigned swapped = real(display, surface);
+  countSwap(NULL);
+  return swapped;
 }
