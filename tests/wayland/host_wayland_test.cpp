@@ -1,0 +1,280 @@
+// The real vorlixss-wayland in a private headless sway: the saver on every output and each way
+// it ends, an output added, swayidle starting it, its own window, and starts that fail (on
+// other compositors too: one without xdg_wm_base, and weston, which has no layer shell).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "wayland_support.h"
+
+namespace {
+
+const std::string program = VORLIX_PROGRAM;
+const std::string oneLine = "vorlixss-wayland: ";  // how every complaint starts
+// The saver with many big balls, so that every part of a small output is lit now and then.
+const std::vector<std::string> bigSaver = {"--root", "--count", "20", "--min-radius", "60",
+                                           "--max-radius", "90"};
+
+// Pixels of sway's own grey, shown where no surface covers an output.
+int swayGrey(const Picture& p) {
+  int count = 0;
+  for (size_t i = 0; i + 2 < p.rgb.size(); i += 3)
+    count += p.rgb[i] == 63 && p.rgb[i + 1] == 63 && p.rgb[i + 2] == 63;
+  return count;
+}
+
+class InSway : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(sway.ready()) << "the private sway did not start"; }
+  void TearDown() override {
+    EXPECT_EQ(countProcesses("", sway.pid()), 0) << "sway left a helper of its own (swaybg?)";
+  }
+
+  // The program on the private sway, with more arguments and environment entries.
+  std::unique_ptr<ChildProcess> start(std::vector<std::string> args,
+                                      const std::vector<std::string>& environment = {}) {
+    return std::make_unique<ChildProcess>(program, args, sway.env(environment));
+  }
+
+  // grim's picture of what (see shoot) once it is covered and more than lit pixels are lit, or
+  // once more than 100 differ from before; the last one after milliseconds (a busy machine
+  // starts slowly).
+  static Picture waitPicture(const std::string& what, int lit = 2000,
+                             const Picture* before = nullptr, int milliseconds = 15000) {
+    Picture p = shoot(what);
+    for (int waited = 0; waited < milliseconds; waited += 50, pause(50), p = shoot(what))
+      if (!p.rgb.empty() &&
+          (before ? changedPixels(*before, p) > 100
+                  : swayGrey(p) == 0 && countLit(p, 0, 0, p.width, p.height).lit > lit))
+        break;
+    return p;
+  }
+
+  // True once no process runs the program, waiting up to a second for the last ones to go.
+  static bool noneLeft() {
+    for (int waited = 0; waited < 1000 && countProcesses(program) > 0; waited += 20) pause(20);
+    return countProcesses(program) == 0;
+  }
+
+  // Ends with code and nothing said on success; then no process of the program is left.
+  static void expectEnd(ChildProcess& run, int code) {
+    ASSERT_TRUE(run.waitEnd(5000)) << "it did not end";
+    EXPECT_EQ(run.exitCode(), code);
+    if (code == 0) {
+      EXPECT_EQ(run.errors(), "");
+    }
+    EXPECT_TRUE(noneLeft()) << "a process of the program outlived it";
+  }
+
+  // Waits up to five seconds for another compositor's socket in sway's runtime folder.
+  void waitSocket(const std::string& name) {
+    for (int waited = 0; waited < 5000 && access((sway.folder() + "/" + name).c_str(), F_OK);)
+      pause(20), waited += 20;
+  }
+
+  PrivateSway sway;
+};
+
+// One surface per output at the output's own size, each with a picture of its own that moves.
+TEST_F(InSway, SaverCoversEveryOutputAndEndsOnAKeyAPointerTravelOfFiveAndAButton) {
+  for (const std::string way : {"key", "travel", "button"}) {
+    SCOPED_TRACE(way);
+    auto saver = start(bigSaver);
+    const Picture one = waitPicture("-o HEADLESS-1"), two = waitPicture("-o HEADLESS-2");
+    if (way == "key") {
+      for (const Picture* p : {&one, &two}) {
+        const LitCount lit = countLit(*p, 0, 0, p->width, p->height);
+        EXPECT_GT(lit.lit, p->width * p->height / 10);
+        EXPECT_GE(lit.sectors, 2) << "the blobs should have several colours";
+        EXPECT_EQ(swayGrey(*p), 0) << "a surface smaller than its output";
+      }
+      EXPECT_GT(changedPixels(two, waitPicture("-o HEADLESS-2", 0, &two)), 100) << "it should move";
+      // Both outputs in one shot: their same-size corners, lit pixels equal in both.
+      const Picture all = shoot("");
+      ASSERT_EQ(all.width, 1120);
+      int lit = 0, same = 0;
+      for (int y = 0; y < 320; ++y)
+        for (int x = 0; x < 480; ++x) {
+          const unsigned char* left = &all.rgb[(static_cast<size_t>(y) * all.width + x) * 3];
+          const bool shows = *std::max_element(left, left + 3) > 40;
+          lit += shows;
+          same += shows && std::memcmp(left, left + 640 * 3, 3) == 0;
+        }
+      EXPECT_LT(same, lit / 2) << "the two outputs show the same picture";
+      // A second saver on the same display ends at once and starts nothing.
+      const int running = countProcesses(program);
+      auto second = start({"--root"});
+      ASSERT_TRUE(second->waitEnd(5000));
+      EXPECT_EQ(second->exitCode(), 0);
+      EXPECT_EQ(countProcesses(program), running);
+      EXPECT_FALSE(saver->waitEnd(0));
+      press("a");
+    } else {
+      VirtualPointer mouse;
+      if (way == "travel") {
+        // Four pixels in two steps keep it: travel counts from where the pointer came in.
+        ASSERT_TRUE(mouse.send("move 1 1") && mouse.send("move 1 1"));
+        EXPECT_FALSE(saver->waitEnd(500)) << "a travel of 4 pixels ended it";
+        ASSERT_TRUE(mouse.send("move 1 0"));
+      } else {
+        ASSERT_TRUE(mouse.send("button"));
+      }
+    }
+    expectEnd(*saver, 0);
+  }
+}
+
+// A frame at 4096x4096 takes seconds in software, yet a saver must go at once.
+TEST_F(InSway, EndsWithinASecondOfASignalAtALargeSizeAndWithOneLineWhenTheCompositorDies) {
+  swaymsg("-- output HEADLESS-1 mode --custom 4096x4096@30Hz");
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    auto saver = start({"--root"});
+    for (int waited = 0; waited < 15000 && countProcesses(program) < 3; waited += 20) pause(20);
+    pause(1000);  // into the big output's first frames
+    kill(saver->pid(), signal);
+    EXPECT_TRUE(saver->waitEnd(1000)) << "not within a second";
+    expectEnd(*saver, 0);
+  }
+  swaymsg("output HEADLESS-1 resolution 640x480");
+  auto saver = start({"--root"});
+  waitPicture("-o HEADLESS-1");
+  sway.kill(SIGKILL);
+  expectEnd(*saver, 1);
+  const std::string errors = saver->errors();
+  EXPECT_EQ(errors.rfind(oneLine, 0), 0u) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+// NOTE: sway 1.7's headless outputs cannot be disabled ("Failed to commit output"), and it has
+// no "unplug" yet, so an output taken away is not tested here.
+TEST_F(InSway, AnOutputAddedWhileItRunsIsCoveredWithinASecond) {
+  auto saver = start(bigSaver);
+  waitPicture("-o HEADLESS-1");
+  waitPicture("-o HEADLESS-2");
+  const int running = countProcesses(program);
+  swaymsg("create_output");
+  const auto added = std::chrono::steady_clock::now();
+  const Picture three = waitPicture("-o HEADLESS-3", 1000, nullptr, 3000);
+  const auto took = std::chrono::steady_clock::now() - added;
+  EXPECT_GT(countLit(three, 0, 0, three.width, three.height).lit, 1000);
+  EXPECT_LE(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 1000);
+  EXPECT_EQ(countProcesses(program), running + 1) << "one process more, for the new output";
+  EXPECT_GT(changedPixels(three, waitPicture("-o HEADLESS-1", 0, &three)), 100);
+  press("Escape");
+  expectEnd(*saver, 0);
+}
+
+// The real idle daemon runs the saver after a second without input, as a desktop would.
+TEST_F(InSway, SwayidleStartsItAfterASecondWithoutInputAndAKeyEndsIt) {
+  ChildProcess idle("/usr/bin/swayidle", {"-w", "timeout", "1", program + " --root"}, sway.env());
+  EXPECT_GT(countLit(waitPicture("-o HEADLESS-1", 1000), 0, 0, 640, 480).lit, 1000);
+  EXPECT_GT(countLit(waitPicture("-o HEADLESS-2", 1000), 0, 0, 480, 320).lit, 1000);
+  press("Escape");
+  EXPECT_TRUE(noneLeft()) << "the key did not end it";
+  // NOTE: a second later without input swayidle would start it again; stop it before.
+  kill(idle.pid(), SIGTERM);
+  EXPECT_TRUE(idle.waitEnd(5000));
+  EXPECT_TRUE(noneLeft());
+}
+
+// Its own window, floating by the configuration, as sway sizes it, and every way to close it.
+TEST_F(InSway, OwnWindowDrawsFollowsTheCompositorsSizeAndEndsOnEscapeQAndClose) {
+  for (const std::string way : {"Escape", "q", "close"}) {
+    SCOPED_TRACE(way);
+    auto window = start({"--geometry", "160x120", "--count", "20", "--min-radius", "150",
+                         "--max-radius", "200", "--seed", "11"});
+    int x = 0, y = 0, width = 0, height = 0;
+    // The window's place from sway's tree, found by app id and title.
+    auto place = [&] {
+      const std::string tree = swaymsg("-t get_tree");
+      const size_t app = tree.find("\"app_id\": \"vorlixss\""),
+                   rect = tree.rfind("\"rect\":", app == std::string::npos ? 0 : app);
+      width = 0;
+      if (app != std::string::npos && rect != std::string::npos &&
+          tree.find("\"name\": \"VorlixSS\"", rect) < app)
+        sscanf(tree.c_str() + rect,
+               "\"rect\": { \"x\": %d, \"y\": %d, \"width\": %d, \"height\": %d", &x, &y,
+               &width, &height);
+      return "-g '" + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) +
+             "x" + std::to_string(height) + "'";
+    };
+    for (int tries = 0; tries < 300 && width == 0; ++tries) place(), pause(50);
+    ASSERT_EQ(width, 160) << "no window of app id vorlixss and title VorlixSS at --geometry";
+    EXPECT_EQ(height, 120);
+    EXPECT_GT(countLit(waitPicture(place(), 1000), 0, 0, 160, 120).lit, 1000);
+    if (way == "Escape") {
+      swaymsg("'[app_id=vorlixss] resize set 480 360'");
+      for (int tries = 0; tries < 100 && width != 480; ++tries) place(), pause(50);
+      ASSERT_EQ(width, 480);
+      // Outside the first 160x120 at the lower left: drawn only at the new size.
+      const Picture p = waitPicture(place(), 40000);
+      ASSERT_EQ(p.height, 360);
+      EXPECT_GT(countLit(p, 160, 0, 320, 360).lit, 1000);
+      EXPECT_GT(countLit(p, 0, 0, 160, 240).lit, 0);
+    }
+    if (way == "close")
+      swaymsg("'[app_id=vorlixss] kill'");
+    else
+      press(way);
+    expectEnd(*window, 0);
+  }
+}
+
+// Each failure in one line with its reason and exit code 1, also with descriptors 0 to 2
+// closed; then a compositor without the layer shell, where the saver shows as toplevels.
+TEST_F(InSway, FailingStartsSayWhyInOneLineAndWestonWithoutLayerShellRunsTheSaver) {
+  const std::string runtime = "XDG_RUNTIME_DIR=" + sway.folder();
+  ChildProcess bare(VORLIX_BARE_COMPOSITOR, {"bare-0"}, {runtime});
+  waitSocket("bare-0");
+  const std::string noEgl = "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json";
+  const std::string gles2 = "MESA_GLES_VERSION_OVERRIDE=2.0";
+  const struct {
+    std::vector<std::string> args, environment;
+    const char* reason;
+  } cases[] = {
+      {{"--root"}, {runtime}, "WAYLAND_DISPLAY is not set"},
+      {{}, {runtime, "WAYLAND_DISPLAY=nowhere-0"}, "cannot reach"},
+      {{}, {runtime, "WAYLAND_DISPLAY=bare-0"}, "xdg_wm_base"},
+      {{"--root"}, {runtime, "WAYLAND_DISPLAY=bare-0"}, "xdg_wm_base"},
+      {{}, sway.env({noEgl}), "EGL"},
+      {{"--root"}, sway.env({noEgl}), "EGL"},
+      {{}, sway.env({gles2}), "OpenGL ES 3"},
+      {{"--root"}, sway.env({gles2}), "OpenGL ES 3"},
+      {{"--count", "21"}, sway.env(), "--count"},
+      {{"--window-id", "0x400008"}, sway.env(), "window-id"},
+  };
+  for (bool closed : {false, true})
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.reason) + (closed ? ", descriptors 0-2 closed" : ""));
+      ChildProcess run(program, c.args, c.environment, closed);
+      ASSERT_TRUE(run.waitEnd(10000)) << "it hangs";
+      EXPECT_EQ(run.exitCode(), 1);
+      const std::string errors = run.errors();
+      if (!closed) {
+        EXPECT_EQ(errors.rfind(oneLine, 0), 0u) << errors;
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find(c.reason), std::string::npos) << errors;
+      }
+      EXPECT_TRUE(noneLeft());
+    }
+  for (const char* name : {"-o HEADLESS-1", "-o HEADLESS-2"}) {
+    const Picture p = shoot(name);
+    EXPECT_EQ(swayGrey(p), p.width * p.height) << "something was left on " << name;
+  }
+
+  // NOTE: weston runs as root, here beside sway in its runtime folder.
+  ChildProcess weston("/usr/bin/weston", {"--backend=headless-backend.so", "--use-pixman",
+                                          "--socket=weston-0", "--width=320", "--height=240"},
+                      {runtime});
+  waitSocket("weston-0");
+  ChildProcess saver(program, {"--root"}, {runtime, "WAYLAND_DISPLAY=weston-0"});
+  EXPECT_FALSE(saver.waitEnd(2000)) << saver.errors();
+  kill(saver.pid(), SIGTERM);
+  expectEnd(saver, 0);
+  kill(weston.pid(), SIGTERM);
+  EXPECT_TRUE(weston.waitEnd(5000));
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// Helpers of the Wayland program's tests: a private headless sway run as an unprivileged
+// user, pictures of its outputs by grim, keys by wtype, a mouse of the tests' own, and the
+// processes still running a given program.
+#pragma once
+
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "../support/child_process.h"
+
+// Standard output of a shell command line, run with the test's environment (which names the
+// private sway once one runs).
+inline std::string output(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[65536];
+  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (pipe) pclose(pipe);
+  return text;
+}
+
+inline std::string swaymsg(const std::string& arguments) { return output("swaymsg " + arguments); }
+// A key pressed and released; NOTE: without -s wtype removes its keyboard before the press lands.
+inline void press(const std::string& key) { output("wtype -s 200 -k " + key); }
+
+// grim's picture of "-o OUTPUT", "-g 'X,Y WxH'" or, given "", all outputs; empty on failure.
+inline Picture shoot(const std::string& what) {
+  const std::string ppm = output("grim -t ppm " + what + " - 2>/dev/null");
+  Picture picture;
+  int depth = 0, start = 0;
+  if (sscanf(ppm.c_str(), "P6 %d %d %d%n", &picture.width, &picture.height, &depth, &start) != 3 ||
+      depth != 255 ||
+      ppm.size() != static_cast<size_t>(start) + 1 + 3u * picture.width * picture.height)
+    return {};
+  picture.rgb.assign(ppm.begin() + start + 1, ppm.end());  // one white space ends the header
+  return picture;
+}
+
+// Live processes running the executable at path (any, given ""), children of parent if not 0.
+inline int countProcesses(const std::string& path, pid_t parent = 0) {
+  char wanted[PATH_MAX] = "";
+  if (!path.empty() && !realpath(path.c_str(), wanted)) return -1;
+  int count = 0;
+  DIR* proc = opendir("/proc");
+  for (dirent* entry; proc && (entry = readdir(proc));) {
+    const std::string folder = std::string("/proc/") + entry->d_name;
+    char exe[PATH_MAX] = "";
+    const ssize_t length = readlink((folder + "/exe").c_str(), exe, sizeof exe - 1);
+    if (length <= 0 || (!path.empty() && std::string(exe, length) != wanted)) continue;
+    std::ifstream stat(folder + "/stat");
+    const std::string line((std::istreambuf_iterator<char>(stat)), {});
+    int ppid = 0;  // after the name in brackets: state, then the parent
+    if (line.rfind(')') == std::string::npos ||
+        sscanf(line.c_str() + line.rfind(')') + 1, " %*c %d", &ppid) != 1)
+      continue;
+    count += parent == 0 || ppid == parent;
+  }
+  if (proc) closedir(proc);
+  return count;
+}
+
+// Debian's sway, headless, as user 65534 when the test runs as root (sway refuses root), with a
+// runtime folder of its own: outputs HEADLESS-1 640x480 and HEADLESS-2 480x320 beside it, and
+// HEADLESS-3 320x240 once "create_output" adds it. Its clients' environment is set in this
+// process too, for grim, wtype, swaymsg and the like.
+class PrivateSway {
+ public:
+  PrivateSway() {
+    const uid_t user = geteuid() == 0 ? 65534 : geteuid();
+    char folder[] = "/tmp/vorlixss-sway-XXXXXX";
+    if (!mkdtemp(folder)) return;
+    folder_ = folder;
+    const std::string home = folder_ + "/home", config = folder_ + "/config";
+    mkdir(home.c_str(), 0700);
+    std::ofstream(config) << "xwayland disable\n"
+                             "output HEADLESS-1 resolution 640x480 position 0 0\n"
+                             "output HEADLESS-2 resolution 480x320 position 640 0\n"
+                             "output HEADLESS-3 resolution 320x240 position 1120 0\n"
+                             "default_border none\ndefault_floating_border none\n"
+                             "for_window [app_id=\"vorlixss\"] floating enable\n";
+    if (chown(folder, user, user) != 0 || chown(home.c_str(), user, user) != 0) return;
+    const std::vector<std::string> environment = {
+        "XDG_RUNTIME_DIR=" + folder_, "HOME=" + home, "WLR_BACKENDS=headless",
+        "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "WLR_HEADLESS_OUTPUTS=2"};
+    const std::string id = std::to_string(user);
+    std::vector<std::string> command = {"/usr/bin/sway", "-c", config};
+    if (geteuid() == 0)
+      command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id,
+                                       "--clear-groups"});
+    sway_ = std::make_unique<ChildProcess>(
+        command[0], std::vector<std::string>(command.begin() + 1, command.end()), environment);
+    for (int tries = 0; tries < 500 && (socket_.empty() || ipc_.empty()); ++tries, pause(20)) {
+      if (sway_->waitEnd(0)) return;
+      DIR* runtime = opendir(folder);
+      for (dirent* entry; runtime && (entry = readdir(runtime));) {
+        const std::string name = entry->d_name;
+        if (name.rfind("wayland-", 0) == 0 && name.find(".lock") == std::string::npos)
+          socket_ = name;
+        if (name.rfind("sway-ipc.", 0) == 0) ipc_ = folder_ + "/" + name;
+      }
+      if (runtime) closedir(runtime);
+    }
+    setenv("XDG_RUNTIME_DIR", folder, 1);
+    setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
+    setenv("SWAYSOCK", ipc_.c_str(), 1);
+  }
+  ~PrivateSway() {
+    if (sway_) {
+      kill(SIGTERM);
+      sway_->waitEnd(5000);
+      sway_.reset();
+    }
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SWAYSOCK");
+    if (!folder_.empty()) output("rm -rf '" + folder_ + "'");
+  }
+  bool ready() const { return !socket_.empty() && !ipc_.empty(); }
+  pid_t pid() const { return sway_ ? sway_->pid() : -1; }
+  void kill(int signal) const { ::kill(pid(), signal); }
+  const std::string& folder() const { return folder_; }  // its XDG_RUNTIME_DIR
+  // What a client needs to reach it, and more entries.
+  std::vector<std::string> env(const std::vector<std::string>& more = {}) const {
+    std::vector<std::string> all = {"XDG_RUNTIME_DIR=" + folder_, "WAYLAND_DISPLAY=" + socket_,
+                                    "SWAYSOCK=" + ipc_};
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  }
+
+ private:
+  std::unique_ptr<ChildProcess> sway_;
+  std::string folder_, socket_, ipc_;  // runtime folder, socket name, IPC socket path
+};
+
+// The tests' virtual_pointer on the private sway: a mouse that moves and clicks on request.
+class VirtualPointer {
+ public:
+  VirtualPointer() {
+    int ends[2];  // one socket both ways: its input and its answers
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(ends[1], 0);
+      dup2(ends[1], 1);
+      close(ends[0]);  // else its input never ends
+      execl(VORLIX_VIRTUAL_POINTER, "virtual_pointer", "300", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ends[1]);
+    to_ = fdopen(ends[0], "w");
+    from_ = fdopen(dup(ends[0]), "r");
+  }
+  ~VirtualPointer() {
+    if (to_) fclose(to_);
+    if (from_) fclose(from_);
+    waitpid(pid_, nullptr, 0);
+  }
+  // "move DX DY" or "button"; true once the compositor has handled it.
+  bool send(const std::string& command) {
+    char answer[16] = "";
+    return to_ && fprintf(to_, "%s\n", command.c_str()) > 0 && fflush(to_) == 0 &&
+           fgets(answer, sizeof answer, from_) && std::string(answer) == "done\n";
+  }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* to_ = nullptr;
+  FILE* from_ = nullptr;
+};
