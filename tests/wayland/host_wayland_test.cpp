@@ -28,7 +28,8 @@ class InSway : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(sway.ready()) << "the private sway did not start"; }
   void TearDown() override {
-    EXPECT_EQ(countProcesses("", sway.pid()), 0) << "sway left a helper of its own (swaybg?)";
+    sway.stop();
+    EXPECT_EQ(countProcesses("", sway.mark()), 0) << "a process outlived sway (swaybg?)";
   }
 
   // The program on the private sway, with more arguments and environment entries.
@@ -51,14 +52,17 @@ class InSway : public ::testing::Test {
     return p;
   }
 
-  // True once no process runs the program, waiting up to a second for the last ones to go.
-  static bool noneLeft() {
-    for (int waited = 0; waited < 1000 && countProcesses(program) > 0; waited += 20) pause(20);
-    return countProcesses(program) == 0;
+  // Processes of the program on the private sway (other runs of it are not counted).
+  int running() const { return countProcesses(program, sway.mark()); }
+
+  // True once no process runs the program here, waiting up to a second for the last to go.
+  bool noneLeft() const {
+    for (int waited = 0; waited < 1000 && running() > 0; waited += 20) pause(20);
+    return running() == 0;
   }
 
   // Ends with code and nothing said on success; then no process of the program is left.
-  static void expectEnd(ChildProcess& run, int code) {
+  void expectEnd(ChildProcess& run, int code) {
     ASSERT_TRUE(run.waitEnd(5000)) << "it did not end";
     EXPECT_EQ(run.exitCode(), code);
     if (code == 0) {
@@ -88,8 +92,9 @@ TEST_F(InSway, SaverCoversEveryOutputAndEndsOnAKeyAPointerTravelOfFiveAndAButton
         EXPECT_GT(lit.lit, p->width * p->height / 10);
         EXPECT_GE(lit.sectors, 2) << "the blobs should have several colours";
         EXPECT_EQ(swayGrey(*p), 0) << "a surface smaller than its output";
+        const std::string name = p == &one ? "-o HEADLESS-1" : "-o HEADLESS-2";
+        EXPECT_GT(changedPixels(*p, waitPicture(name, 0, p)), 100) << name << " stands still";
       }
-      EXPECT_GT(changedPixels(two, waitPicture("-o HEADLESS-2", 0, &two)), 100) << "it should move";
       // Both outputs in one shot: their same-size corners, lit pixels equal in both.
       const Picture all = shoot("");
       ASSERT_EQ(all.width, 1120);
@@ -103,11 +108,11 @@ TEST_F(InSway, SaverCoversEveryOutputAndEndsOnAKeyAPointerTravelOfFiveAndAButton
         }
       EXPECT_LT(same, lit / 2) << "the two outputs show the same picture";
       // A second saver on the same display ends at once and starts nothing.
-      const int running = countProcesses(program);
+      const int before = running();
       auto second = start({"--root"});
       ASSERT_TRUE(second->waitEnd(5000));
       EXPECT_EQ(second->exitCode(), 0);
-      EXPECT_EQ(countProcesses(program), running);
+      EXPECT_EQ(running(), before);
       EXPECT_FALSE(saver->waitEnd(0));
       press("a");
     } else {
@@ -131,7 +136,7 @@ TEST_F(InSway, EndsWithinASecondOfASignalAtALargeSizeAndWithOneLineWhenTheCompos
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);
     auto saver = start({"--root"});
-    for (int waited = 0; waited < 15000 && countProcesses(program) < 3; waited += 20) pause(20);
+    for (int waited = 0; waited < 15000 && running() < 3; waited += 20) pause(20);
     pause(1000);  // into the big output's first frames
     kill(saver->pid(), signal);
     EXPECT_TRUE(saver->waitEnd(1000)) << "not within a second";
@@ -153,15 +158,15 @@ TEST_F(InSway, AnOutputAddedWhileItRunsIsCoveredWithinASecond) {
   auto saver = start(bigSaver);
   waitPicture("-o HEADLESS-1");
   waitPicture("-o HEADLESS-2");
-  const int running = countProcesses(program);
+  const int before = running();
   swaymsg("create_output");
   const auto added = std::chrono::steady_clock::now();
   const Picture three = waitPicture("-o HEADLESS-3", 1000, nullptr, 3000);
   const auto took = std::chrono::steady_clock::now() - added;
   EXPECT_GT(countLit(three, 0, 0, three.width, three.height).lit, 1000);
   EXPECT_LE(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 1000);
-  EXPECT_EQ(countProcesses(program), running + 1) << "one process more, for the new output";
-  EXPECT_GT(changedPixels(three, waitPicture("-o HEADLESS-1", 0, &three)), 100);
+  EXPECT_EQ(running(), before + 1) << "one process more, for the new output";
+  EXPECT_GT(changedPixels(three, waitPicture("-o HEADLESS-3", 0, &three)), 100) << "it stands";
   press("Escape");
   expectEnd(*saver, 0);
 }

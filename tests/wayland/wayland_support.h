@@ -43,24 +43,21 @@ inline Picture shoot(const std::string& what) {
   return picture;
 }
 
-// Live processes running the executable at path (any, given ""), children of parent if not 0.
-inline int countProcesses(const std::string& path, pid_t parent = 0) {
+// Live processes running the executable at path (any, given "") whose environment holds the
+// entry given ("NAME=VALUE"), such as the runtime folder of one private sway.
+inline int countProcesses(const std::string& path, const std::string& entry) {
   char wanted[PATH_MAX] = "";
   if (!path.empty() && !realpath(path.c_str(), wanted)) return -1;
   int count = 0;
   DIR* proc = opendir("/proc");
-  for (dirent* entry; proc && (entry = readdir(proc));) {
-    const std::string folder = std::string("/proc/") + entry->d_name;
+  for (dirent* process; proc && (process = readdir(proc));) {
+    const std::string folder = std::string("/proc/") + process->d_name;
     char exe[PATH_MAX] = "";
     const ssize_t length = readlink((folder + "/exe").c_str(), exe, sizeof exe - 1);
     if (length <= 0 || (!path.empty() && std::string(exe, length) != wanted)) continue;
-    std::ifstream stat(folder + "/stat");
-    const std::string line((std::istreambuf_iterator<char>(stat)), {});
-    int ppid = 0;  // after the name in brackets: state, then the parent
-    if (line.rfind(')') == std::string::npos ||
-        sscanf(line.c_str() + line.rfind(')') + 1, " %*c %d", &ppid) != 1)
-      continue;
-    count += parent == 0 || ppid == parent;
+    std::ifstream in(folder + "/environ");
+    const std::string environment((std::istreambuf_iterator<char>(in)), {});
+    count += ('\0' + environment).find('\0' + entry + '\0') != std::string::npos;
   }
   if (proc) closedir(proc);
   return count;
@@ -112,19 +109,22 @@ class PrivateSway {
     setenv("SWAYSOCK", ipc_.c_str(), 1);
   }
   ~PrivateSway() {
-    if (sway_) {
-      kill(SIGTERM);
-      sway_->waitEnd(5000);
-      sway_.reset();
-    }
+    stop();
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("SWAYSOCK");
     if (!folder_.empty()) output("rm -rf '" + folder_ + "'");
+  }
+  void stop() {
+    if (!sway_) return;
+    kill(SIGTERM);
+    sway_->waitEnd(5000);
+    sway_.reset();
   }
   bool ready() const { return !socket_.empty() && !ipc_.empty(); }
   pid_t pid() const { return sway_ ? sway_->pid() : -1; }
   void kill(int signal) const { ::kill(pid(), signal); }
   const std::string& folder() const { return folder_; }  // its XDG_RUNTIME_DIR
+  std::string mark() const { return "XDG_RUNTIME_DIR=" + folder_; }  // in its clients' environment
   // What a client needs to reach it, and more entries.
   std::vector<std::string> env(const std::vector<std::string>& more = {}) const {
     std::vector<std::string> all = {"XDG_RUNTIME_DIR=" + folder_, "WAYLAND_DISPLAY=" + socket_,
