@@ -65,9 +65,7 @@ class InSway : public ::testing::Test {
   void expectEnd(ChildProcess& run, int code) {
     ASSERT_TRUE(run.waitEnd(5000)) << "it did not end";
     EXPECT_EQ(run.exitCode(), code);
-    if (code == 0) {
-      EXPECT_EQ(run.errors(), "");
-    }
+    EXPECT_TRUE(code != 0 || run.errors().empty()) << run.errors();
     EXPECT_TRUE(noneLeft()) << "a process of the program outlived it";
   }
 
