@@ -69,7 +69,8 @@ bool startCover(Cover& cover, uint32_t global, char** argv) {
   if (pipe2(news, O_CLOEXEC) != 0) return false;
   std::vector<std::string> text;
   for (char** entry = environ; *entry; ++entry)
-    if (std::strncmp(*entry, coverVariable, std::strlen(coverVariable)) != 0) text.emplace_back(*entry);
+    if (std::strncmp(*entry, coverVariable, std::strlen(coverVariable)) != 0)
+      text.emplace_back(*entry);
   text.push_back(std::string(coverVariable) + "=" + std::to_string(global) + ":" +
                  std::to_string(group.nextIndex));
   std::vector<char*> environment;

@@ -80,7 +80,8 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
                     : input.focus == KeyboardFocus::lost ? 'k'
                                                          : 'n');
     }
-    if (drawSurface.closed) return place.saver && drawSurface.layerSurface ? runOutputGone : runEnded;
+    // A layer surface closes with its output; a toplevel at the user's or compositor's word.
+    if (drawSurface.closed) return drawSurface.layerSurface ? runOutputGone : runEnded;
     if (place.saver && !findOutput(place.outputGlobal)) return runOutputGone;
     if (drawSurface.wasHidden) {
       // Shown again after a while: the first tick only reads the clock, and the balls go on

@@ -49,7 +49,7 @@ void onGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
     wayland.wmBase = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
     xdg_wm_base_add_listener(wayland.wmBase, &wmBaseListener, nullptr);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
-    wayland.layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 2));
+    wayland.layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
   } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !wayland.seat) {
     wayland.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
@@ -151,7 +151,13 @@ void disconnectWayland() {
   for (WaylandOutput& slot : wayland.outputs)
     if (slot.output) wl_output_destroy(slot.output);
   if (wayland.seat) wl_seat_destroy(wayland.seat);
-  if (wayland.layerShell) zwlr_layer_shell_v1_destroy(wayland.layerShell);
+  // Before version 3 the layer shell has no destroy request: only the proxy goes.
+  if (zwlr_layer_shell_v1* shell = wayland.layerShell) {
+    if (zwlr_layer_shell_v1_get_version(shell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+      zwlr_layer_shell_v1_destroy(shell);
+    else
+      wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell));
+  }
   if (wayland.wmBase) xdg_wm_base_destroy(wayland.wmBase);
   if (wayland.compositor) wl_compositor_destroy(wayland.compositor);
   if (wayland.registry) wl_registry_destroy(wayland.registry);

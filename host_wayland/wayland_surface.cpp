@@ -82,7 +82,8 @@ bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width,
     xdg_toplevel_add_listener(drawSurface.toplevel, &toplevelListener, nullptr);
     xdg_toplevel_set_title(drawSurface.toplevel, windowTitle);
     xdg_toplevel_set_app_id(drawSurface.toplevel, appId);
-    if (role == SurfaceRole::fullscreen) xdg_toplevel_set_fullscreen(drawSurface.toplevel, output->output);
+    if (role == SurfaceRole::fullscreen)
+      xdg_toplevel_set_fullscreen(drawSurface.toplevel, output->output);
   }
   // The saver covers its output at the output's own pixels; sway 1.7 tells a fullscreen
   // toplevel its size only after a first buffer, so that buffer takes the output's size.

@@ -116,16 +116,14 @@ TEST_F(InSway, SaverCoversEveryOutputAndEndsOnAKeyAPointerTravelOfFiveAndAButton
       EXPECT_EQ(running(), before);
       EXPECT_FALSE(saver->waitEnd(0));
       press("a");
+    } else if (way == "travel") {
+      // Four pixels in two steps keep it: travel counts from where the pointer came in, also
+      // when another mouse comes.
+      useMouse("move 1 1 move 1 1");
+      EXPECT_FALSE(saver->waitEnd(500)) << "a travel of 4 pixels ended it";
+      useMouse("move 1 0");
     } else {
-      VirtualPointer mouse;
-      if (way == "travel") {
-        // Four pixels in two steps keep it: travel counts from where the pointer came in.
-        ASSERT_TRUE(mouse.send("move 1 1") && mouse.send("move 1 1"));
-        EXPECT_FALSE(saver->waitEnd(500)) << "a travel of 4 pixels ended it";
-        ASSERT_TRUE(mouse.send("move 1 0"));
-      } else {
-        ASSERT_TRUE(mouse.send("button"));
-      }
+      useMouse("button");
     }
     expectEnd(*saver, 0);
   }

@@ -138,38 +138,8 @@ class PrivateSway {
   std::string folder_, socket_, ipc_;  // runtime folder, socket name, IPC socket path
 };
 
-// The tests' virtual_pointer on the private sway: a mouse that moves and clicks on request.
-class VirtualPointer {
- public:
-  VirtualPointer() {
-    int ends[2];  // one socket both ways: its input and its answers
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(ends[1], 0);
-      dup2(ends[1], 1);
-      close(ends[0]);  // else its input never ends
-      execl(VORLIX_VIRTUAL_POINTER, "virtual_pointer", "300", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(ends[1]);
-    to_ = fdopen(ends[0], "w");
-    from_ = fdopen(dup(ends[0]), "r");
-  }
-  ~VirtualPointer() {
-    if (to_) fclose(to_);
-    if (from_) fclose(from_);
-    waitpid(pid_, nullptr, 0);
-  }
-  // "move DX DY" or "button"; true once the compositor has handled it.
-  bool send(const std::string& command) {
-    char answer[16] = "";
-    return to_ && fprintf(to_, "%s\n", command.c_str()) > 0 && fflush(to_) == 0 &&
-           fgets(answer, sizeof answer, from_) && std::string(answer) == "done\n";
-  }
-
- private:
-  pid_t pid_ = -1;
-  FILE* to_ = nullptr;
-  FILE* from_ = nullptr;
-};
+// The tests' virtual_pointer on the private sway: a mouse that comes, makes its moves ("move
+// DX DY") and clicks ("button") and goes; the cursor stays where it was left.
+inline void useMouse(const std::string& steps) {
+  output(std::string(VORLIX_VIRTUAL_POINTER) + " 300 " + steps);
+}
