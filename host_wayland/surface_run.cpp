@@ -82,7 +82,13 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
     }
     // A layer surface closes with its output; a toplevel at the user's or compositor's word.
     if (drawSurface.closed) return drawSurface.layerSurface ? runOutputGone : runEnded;
-    if (place.saver && !findOutput(place.outputGlobal)) return runOutputGone;
+    const WaylandOutput* output = place.saver ? findOutput(place.outputGlobal) : nullptr;
+    if (place.saver && !output) return runOutputGone;
+    if (output && output->scale != drawSurface.scale) {
+      // The output's scale changed (the user chose another): its pixels stay the picture's.
+      drawSurface.scale = output->scale;
+      drawSurface.resized = true;
+    }
     if (drawSurface.wasHidden) {
       // Shown again after a while: the first tick only reads the clock, and the balls go on
       // from where they were.
