@@ -57,13 +57,45 @@ bool readWindowId(const char* text, uint32_t& id) {
   return id != 0;
 }
 
-// WIDTHxHEIGHT, each side from 1 to largestWindowSide.
-bool readGeometry(const char* text, uint32_t& width, uint32_t& height) {
+constexpr uint32_t largestOffset = 32767;  // X's coordinates are 16-bit
+
+// One offset of X's geometry form: '+' (from the left or top) or '-' (from the right or
+// bottom), then a whole number, which X lets carry a sign of its own ("+-10"); text moves past it.
+bool readOffset(const char*& text, int32_t& offset, bool& fromFar) {
+  if (*text != '+' && *text != '-') return false;
+  fromFar = *text++ == '-';
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  const size_t length = std::strcspn(text, "+-");
+  uint32_t number = 0;
+  if (!readWholeNumber(std::string(text, length).c_str(), number) || number > largestOffset)
+    return false;
+  offset = negative ? -static_cast<int32_t>(number) : static_cast<int32_t>(number);
+  text += length;
+  return true;
+}
+
+// X's WIDTHxHEIGHT[{+-}X{+-}Y] (a leading '=' allowed, as X allows it), each side from 1 to
+// largestWindowSide; options change only when all of it is good.
+bool readGeometry(const char* text, HostOptions& options) {
+  if (*text == '=') ++text;
   const char* cross = std::strchr(text, 'x');
   if (!cross) return false;
-  const std::string widthText(text, cross);
-  return readWholeNumber(widthText.c_str(), width) && readWholeNumber(cross + 1, height) && width >= 1 &&
-         height >= 1 && width <= largestWindowSide && height <= largestWindowSide;
+  const char* offsets = cross + 1 + std::strcspn(cross + 1, "+-");
+  uint32_t width = 0, height = 0;
+  if (!readWholeNumber(std::string(text, cross).c_str(), width) ||
+      !readWholeNumber(std::string(cross + 1, offsets).c_str(), height) || width < 1 ||
+      height < 1 || width > largestWindowSide || height > largestWindowSide)
+    return false;
+  HostOptions read = options;
+  read.width = width;
+  read.height = height;
+  read.placed = *offsets != '\0';
+  if (read.placed && !(readOffset(offsets, read.x, read.fromRight) &&
+                       readOffset(offsets, read.y, read.fromBottom) && *offsets == '\0'))
+    return false;
+  options = read;
+  return true;
 }
 
 // text in quotes, cut short so that a huge argument still gives a readable line.
@@ -89,10 +121,23 @@ std::string helpHint(LinuxProgram program) {
   return std::string(" (") + programName(program) + " --help lists the options)";
 }
 
-// Reads one option (its name without dashes, as typed with them, its value or null); empty
-// when good, else the line that names the option as typed.
+// A switch: on alone, off after "no-", or the word after "=" (parseOptions refuses a value
+// after "no-", whose valueUsed stays false).
+std::string applySwitch(const std::string& option, bool negated, const char* attached,
+                        bool& valueUsed, bool& on) {
+  on = !negated;
+  if (!attached || negated) return "";
+  valueUsed = true;
+  if (!readSwitchWord(attached, on)) return takes(option, switchWordsText, attached);
+  return "";
+}
+
+// Reads one option (its name without dashes, as typed with them, its value or null, and
+// whether that value came after "="); empty when good, else the line that names the option
+// as typed.
 std::string applyOption(const std::string& name, const std::string& option, const char* value,
-                        bool& valueUsed, HostOptions& options, LinuxProgram program) {
+                        bool attached, bool& valueUsed, HostOptions& options,
+                        LinuxProgram program) {
   valueUsed = true;
   for (const NumberOption& number : numberOptions) {
     const SettingInfo& setting = settingTable[number.index];
@@ -137,31 +182,33 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     return "";
   }
   if (name == "geometry") {
-    if (!value || !readGeometry(value, options.width, options.height))
-      return takes(option, "WIDTHxHEIGHT, each from 1 to " + std::to_string(largestWindowSide),
+    if (!value || !readGeometry(value, options))
+      return takes(option,
+                   "WIDTHxHEIGHT (each from 1 to " + std::to_string(largestWindowSide) +
+                       ") or WIDTHxHEIGHT+X+Y",
                    value);
     return "";
   }
 
-  // The rest take no value.
+  // The rest take no value, but a switch takes a word after "=".
   valueUsed = false;
   const bool negated = name.compare(0, 3, "no-") == 0;
   const std::string base = negated ? name.substr(3) : name;
-  for (const SwitchOption& s : switchOptions) {
-    if (base != settingTable[s.index].option) continue;
-    options.settings.*s.field = !negated;
-    return "";
-  }
-  if (base == "fps") {
-    options.showFps = !negated;
-    return "";
-  }
+  const char* word = attached ? value : nullptr;
+  for (const SwitchOption& s : switchOptions)
+    if (base == settingTable[s.index].option)
+      return applySwitch(option, negated, word, valueUsed, options.settings.*s.field);
+  if (base == "fps") return applySwitch(option, negated, word, valueUsed, options.showFps);
   if (!negated && name == "root") {
     options.place = DrawPlace::rootWindow;
     return "";
   }
-  if (!negated && name == "help") {
+  if (!negated && (name == "help" || name == "h")) {
     options.help = true;
+    return "";
+  }
+  if (!negated && name == "version") {
+    options.version = true;
     return "";
   }
   return "unknown option " + quoted(option) + helpHint(program);
@@ -189,7 +236,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
     const std::string typed = equals ? std::string(argument, equals) : std::string(argument);
     const char* value = equals ? equals + 1 : (i + 1 < argc ? argv[i + 1] : nullptr);
     bool valueUsed = false;
-    parsed.error = applyOption(bare, typed, value, valueUsed, options, program);
+    parsed.error = applyOption(bare, typed, value, equals != nullptr, valueUsed, options, program);
     if (!parsed.error.empty()) return parsed;
     if (equals && !valueUsed) {
       parsed.error = typed + " takes no value";
@@ -262,10 +309,12 @@ std::string optionsHelp(LinuxProgram program) {
   help += wayland
       ? "  --root                 over every output, as a screen saver: the first key, button,\n"
         "                         touch or pointer travel of more than 4 pixels ends it\n"
-        "  --geometry WxH         size of its own window (1280x720)\n"
+        "  --geometry WxH[+X+Y]   size of its own window (1280x720); Wayland lets only the\n"
+        "                         compositor place windows, so +X+Y is ignored\n"
       : "  --root                 on the root window\n"
         "  --window-id ID         into the window ID (decimal, or hexadecimal after 0x)\n"
-        "  --geometry WxH         size of its own window (1280x720)\n"
+        "  --geometry WxH[+X+Y]   size (1280x720) and place of its own window; -X, -Y: from\n"
+        "                         the right or bottom edge\n"
         "  XSCREENSAVER_WINDOW    in the environment: into that window, whatever else is given\n";
   help += "\nSettings (defaults in brackets):\n";
   for (const HelpRow& row : settingsHelp) help += helpLine(row);
@@ -279,11 +328,17 @@ std::string optionsHelp(LinuxProgram program) {
       std::to_string(defaultDelayMicroseconds) + "]\n" +
       "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
       "                         starts apart, even several in the same second\n"
-      "  --help                 this text\n"
+      "  -h, --help             this text\n"
+      "  --version              the program's name and version\n"
       "\n"
       "Options take one or two dashes; a value follows as the next argument or after '='.\n"
+      "A switch also takes " + switchWordsText + " after '=' (--ghosting=on).\n"
       "In its own window, Escape or q ends the program.\n";
   return help;
+}
+
+std::string versionLine(LinuxProgram program) {
+  return std::string(programName(program)) + " " + VORLIX_VERSION + "\n";
 }
 
 // NOTE: the multipliers are large odd constants and the final steps a common integer

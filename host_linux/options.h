@@ -36,11 +36,16 @@ struct HostOptions {
   uint32_t windowId = 0;    // the window to draw into, for DrawPlace::givenWindow
   uint32_t width = 1280;    // size of the own window (--geometry WxH)
   uint32_t height = 720;
+  bool placed = false;      // --geometry WxH+X+Y: where the own window goes (X11 only)
+  int32_t x = 0, y = 0;     // its offsets: from the left and top edges, or, after a minus,
+  bool fromRight = false;   // of its right edge from the screen's right edge
+  bool fromBottom = false;  // of its bottom edge from the screen's bottom edge
   bool showFps = false;     // --fps: frames per second in a corner
   uint32_t delayMicroseconds = defaultDelayMicroseconds;  // --delay: the frame timer's period
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
-  bool help = false;        // --help: print optionsHelp() and end
+  bool help = false;        // --help or -h: print optionsHelp() and end
+  bool version = false;     // --version: print versionLine() and end
 };
 
 // What parseOptions decided: the options, or the one line that says what is wrong.
@@ -57,6 +62,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
 
 // The text of --help, its settings' ranges and defaults taken from settingTable.
 std::string optionsHelp(LinuxProgram program = LinuxProgram::x11);
+
+// "vorlixss 1.0\n": the program's name and the project's version, for --version.
+std::string versionLine(LinuxProgram program = LinuxProgram::x11);
 
 // The random start of a run without --seed: the clock's seconds mixed with what differs
 // between processes started in the same second (XScreenSaver starts one per monitor).

@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
     std::fputs(optionsHelp(LinuxProgram::wayland).c_str(), stdout);
     return 0;
   }
+  if (parsed.options.version) {
+    std::fputs(versionLine(LinuxProgram::wayland).c_str(), stdout);
+    return 0;
+  }
   if (parsed.options.place != DrawPlace::rootWindow) return runSurface(parsed.options, {});
   unsigned long global = 0, index = 0;
   const char* cover = std::getenv(coverVariable);

@@ -8,14 +8,6 @@
 
 namespace {
 
-// Words a toggle accepts, with the value each gives.
-struct ToggleWord {
-  const char* word;
-  uint32_t value;
-};
-const ToggleWord toggleWords[] = {{"1", 1}, {"0", 0},     {"on", 1},  {"off", 0},
-                                  {"true", 1}, {"false", 0}, {"yes", 1}, {"no", 0}};
-
 // "NAME takes WHAT, not "VALUE"".
 std::string takes(const char* option, const std::string& what, const char* value) {
   return std::string(option) + " takes " + what + ", not \"" + value + "\"";
@@ -33,14 +25,15 @@ bool readSettingText(int index, const char* value, uint32_t& number, std::string
       }
       accepted = "exp, abs or cos";
       return false;
-    case SettingKind::toggle:
-      for (const ToggleWord& t : toggleWords) {
-        if (std::strcmp(value, t.word) != 0) continue;
-        number = t.value;
+    case SettingKind::toggle: {
+      bool on = false;
+      if (readSwitchWord(value, on)) {
+        number = on ? 1 : 0;
         return true;
       }
-      accepted = "1 or 0 (or on/off, true/false, yes/no)";
+      accepted = switchWordsText;
       return false;
+    }
     case SettingKind::number:
       break;
   }

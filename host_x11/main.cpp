@@ -26,5 +26,9 @@ int main(int argc, char** argv) {
     std::fputs(optionsHelp().c_str(), stdout);
     return 0;
   }
+  if (parsed.options.version) {
+    std::fputs(versionLine().c_str(), stdout);
+    return 0;
+  }
   return runSaver(parsed.options);
 }

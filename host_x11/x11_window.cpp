@@ -104,12 +104,32 @@ bool createOwnWindow(const HostOptions& options, std::string& failure) {
   attributes.background_pixel = BlackPixel(display, screen);
   attributes.border_pixel = 0;
   attributes.event_mask = KeyPressMask | StructureNotifyMask;  // StructureNotify: map state too
-  drawTarget.window = XCreateWindow(display, root, 0, 0, options.width, options.height, 0,
+  // X's geometry rule: a minus offset places the window's far edge from the screen's far edge.
+  const int x = options.fromRight
+                    ? DisplayWidth(display, screen) - static_cast<int>(options.width) - options.x
+                    : options.x;
+  const int y = options.fromBottom
+                    ? DisplayHeight(display, screen) - static_cast<int>(options.height) - options.y
+                    : options.y;
+  drawTarget.window = XCreateWindow(display, root, x, y, options.width, options.height, 0,
                                     visual->depth, InputOutput, visual->visual,
                                     CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
                                     &attributes);
   XFree(visual);
   drawTarget.ownWindow = true;
+  if (options.placed) {
+    // NOTE: window managers place new windows as they like unless the hints say the user
+    // asked for this position (USPosition); the gravity keeps a minus offset's far edge there.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize | PWinGravity;
+    hints.x = x;
+    hints.y = y;
+    hints.width = static_cast<int>(options.width);
+    hints.height = static_cast<int>(options.height);
+    hints.win_gravity = options.fromRight ? (options.fromBottom ? SouthEastGravity : NorthEastGravity)
+                                          : (options.fromBottom ? SouthWestGravity : NorthWestGravity);
+    XSetWMNormalHints(display, drawTarget.window, &hints);
+  }
   XStoreName(display, drawTarget.window, windowTitle);
   const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);

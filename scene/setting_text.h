@@ -9,3 +9,9 @@ constexpr const char* radiusRuleText = "Cannot have min radius bigger than max";
 
 // Decimal digits only, at most 2^32 - 1; false for anything else (signs, blanks, empty).
 bool readWholeNumber(const char* text, uint32_t& value);
+
+// The words a switch takes, as the page's address and the Linux options' "=" form read them.
+constexpr const char* switchWordsText = "1 or 0 (or on/off, true/false, yes/no)";
+
+// One of switchWordsText's words, as typed (lower case); false for anything else.
+bool readSwitchWord(const char* text, bool& on);

@@ -65,6 +65,35 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
   EXPECT_EQ(parse({}).options.delayMicroseconds, 10000u);
   EXPECT_EQ(parse({"--distance", "abs"}).options.settings.func_type, 1);
   EXPECT_NE(optionsHelp().find("--fps, --no-fps"), std::string::npos);  // taken, so listed
+
+  // A switch takes the page's words after "=", and only there.
+  const ParsedOptions words =
+      parse({"--ghosting=on", "--feather=yes", "--feather=false", "-contour=1", "--fps=true"});
+  ASSERT_EQ(words.error, "");
+  EXPECT_TRUE(words.options.settings.motionBlur && words.options.settings.contour);
+  EXPECT_FALSE(words.options.settings.feather);
+  EXPECT_TRUE(words.options.showFps);
+  EXPECT_FALSE(parse({"--ghosting", "--fps=off", "--ghosting=no"}).options.settings.motionBlur);
+  EXPECT_EQ(parse({"--fps", "1"}).error,
+            "unexpected argument \"1\" (vorlixss --help lists the options)");
+
+  // X's geometry: the size, and a place from the left and top or (after a minus) the far edges.
+  const ParsedOptions placed = parse({"--geometry", "640x480-10+-20"});
+  ASSERT_EQ(placed.error, "");
+  EXPECT_TRUE(placed.options.placed && placed.options.fromRight && !placed.options.fromBottom);
+  EXPECT_EQ(placed.options.width * 10000 + placed.options.height, 6400480u);
+  EXPECT_EQ(placed.options.x, 10);
+  EXPECT_EQ(placed.options.y, -20);
+  EXPECT_FALSE(p.options.placed);
+  EXPECT_TRUE(parse({"--geometry==8x8+0-0"}).options.fromBottom);
+
+  // -h, --help and --version end the program after their text.
+  EXPECT_TRUE(parse({"-h"}).options.help && parse({"--help"}).options.help);
+  EXPECT_TRUE(parse({"--version"}).options.version);
+  EXPECT_EQ(versionLine(), "vorlixss 1.0\n");
+  EXPECT_EQ(versionLine(LinuxProgram::wayland), "vorlixss-wayland 1.0\n");
+  for (const char* listed : {"-h, --help", "--version", "--geometry WxH[+X+Y]"})
+    EXPECT_NE(optionsHelp().find(listed), std::string::npos) << listed;
 }
 
 TEST(Options, TheScreensaversWindowWinsOverRootAndWindowId) {
@@ -92,10 +121,20 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
       {{"--window-id", "0x"},
        "--window-id takes a window id (decimal, or hexadecimal after 0x), not \"0x\""},
       {{"--geometry", "1280x0"},
-       "--geometry takes WIDTHxHEIGHT, each from 1 to 16384, not \"1280x0\""},
+       "--geometry takes WIDTHxHEIGHT (each from 1 to 16384) or WIDTHxHEIGHT+X+Y, not "
+       "\"1280x0\""},
+      {{"--geometry", "64x48+1"},
+       "--geometry takes WIDTHxHEIGHT (each from 1 to 16384) or WIDTHxHEIGHT+X+Y, not "
+       "\"64x48+1\""},
+      {{"--geometry", "64x48+0+32768"},
+       "--geometry takes WIDTHxHEIGHT (each from 1 to 16384) or WIDTHxHEIGHT+X+Y, not "
+       "\"64x48+0+32768\""},
       {{"--delay", "100001"}, "--delay takes a whole number from 0 to 100000, not \"100001\""},
-      {{"--ghosting=1"}, "--ghosting takes no value"},
-      {{"-feather=no"}, "-feather takes no value"},
+      {{"--ghosting=maybe"},
+       "--ghosting takes 1 or 0 (or on/off, true/false, yes/no), not \"maybe\""},
+      {{"-fps=ON"}, "-fps takes 1 or 0 (or on/off, true/false, yes/no), not \"ON\""},
+      {{"--no-feather=1"}, "--no-feather takes no value"},
+      {{"--root=1"}, "--root takes no value"},
       {{"--colour"}, "unknown option \"--colour\" (vorlixss --help lists the options)"},
       {{"-x"}, "unknown option \"-x\" (vorlixss --help lists the options)"},
       {{"balls"}, "unexpected argument \"balls\" (vorlixss --help lists the options)"},
@@ -128,6 +167,9 @@ TEST(Options, TheWaylandProgramSharesTheSettingsAndRefusesX11Windows) {
   EXPECT_EQ(help.rfind("Usage: vorlixss-wayland [OPTION]...\n", 0), 0u);
   EXPECT_EQ(help.find("window-id"), std::string::npos);
   EXPECT_EQ(help.substr(help.find("Settings")), x11Help.substr(x11Help.find("Settings")));
+  // Wayland gives a client no say in where its window goes: the size counts, the place not.
+  EXPECT_EQ(parse({"--geometry", "64x48+5+5"}, nullptr, wayland).options.width, 64u);
+  EXPECT_NE(help.find("+X+Y is ignored"), std::string::npos);
 }
 
 // XScreenSaver starts one process per monitor in the same second: each must start apart.

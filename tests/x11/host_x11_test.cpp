@@ -197,18 +197,27 @@ TEST_F(OnDisplay, EveryWayToEndWorksRightAfterTheWindowMapsAndAfterTheFirstFrame
 
 // Its own window (found by its process id): other input leaves it drawing, it draws nothing
 // while unmapped (minimised), and it fills the window again when shown and resized.
-TEST_F(OnDisplay, OwnWindowFollowsInputMappingAndSize) {
-  Program program(screen->name(), {"--geometry", "160x120", "--count", "20", "--min-radius",
+TEST_F(OnDisplay, OwnWindowGoesWhereAskedAndFollowsInputMappingAndSize) {
+  Program program(screen->name(), {"--geometry", "160x120-30+20", "--count", "20", "--min-radius",
                                    "150", "--max-radius", "200", "--seed", "11"});
   const Window window = ownWindow(program);
   ASSERT_NE(window, 0u);
+  // X's minus offset: the right edge 30 pixels from the screen's, marked as the user's choice.
+  int left = 0, top = 0;
+  Window child = 0;
+  XTranslateCoordinates(x(), window, DefaultRootWindow(x()), 0, 0, &left, &top, &child);
+  EXPECT_EQ(left, DisplayWidth(x(), DefaultScreen(x())) - 160 - 30);
+  EXPECT_EQ(top, 20);
+  XSizeHints hints{};
+  long supplied = 0;
+  EXPECT_TRUE(XGetWMNormalHints(x(), window, &hints, &supplied) && (hints.flags & USPosition));
   const Picture first = waitPicture(window, 1000);
   send(window, XK_space);
   send(window, 0, "VORLIXSS_NOT_A_PROTOCOL");  // carries WM_DELETE_WINDOW, but is no request
   const Picture later = waitPicture(window, 0, &first);
   EXPECT_GT(changedPixels(later, waitPicture(window, 0, &later)), 100) << "it stopped drawing";
 
-  XResizeWindow(x(), window, 640, 480);  // a bigger window makes drawing on plainer
+  XMoveResizeWindow(x(), window, 0, 0, 640, 480);  // bigger, and all on the screen
   XUnmapWindow(x(), window);
   XSync(x(), False);
   pause(200);
