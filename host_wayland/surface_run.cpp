@@ -135,7 +135,9 @@ int runSurface(const HostOptions& options, const SurfacePlace& place) {
   std::string failure;
   if (!connectWayland(failure)) {
     disconnectWayland();
-    return failRun(failure);
+    // The group reached the compositor a moment ago: a cover that cannot means it is gone,
+    // and the group says so once.
+    return place.saver ? runCompositorGone : failRun(failure);
   }
   const WaylandOutput* output = nullptr;
   SurfaceRole role = SurfaceRole::ownWindow;
@@ -164,8 +166,12 @@ int runSurface(const HostOptions& options, const SurfacePlace& place) {
   if (started && options.showFps && !initFpsOverlay())
     std::fputs("vorlixss-wayland: the frame rate cannot be shown with this driver\n", stderr);
   if (!started) {
+    // A start cut short by the compositor's end is that end, not the step that noticed it.
+    const bool lost = wl_display_roundtrip(wayland.display) < 0;
     releaseRun();
-    return stopRequested() ? runEnded : failRun(failure);
+    if (stopRequested()) return runEnded;
+    if (lost) return place.saver ? runCompositorGone : failRun(compositorLostLine);
+    return failRun(failure);
   }
   const int end = runFrames(options, place);
   releaseRun();

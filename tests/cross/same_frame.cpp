@@ -139,21 +139,22 @@ int compare(const char* first, const char* second, double share) {
     const unsigned char* x = a.data() + frame * frameBytes;
     const unsigned char* y = b.data() + frame * frameBytes;
     const bool samePositions = std::memcmp(x, y, positionBytes) == 0;
-    int worst = 0, differing = 0, near = 0, lit = 0;
+    // NOTE: not "near", which windows.h defines as a macro.
+    int worst = 0, differing = 0, within2 = 0, lit = 0;
     for (size_t i = positionBytes; i < frameBytes; ++i) {
       const int difference = std::abs(x[i] - y[i]);
       worst = difference > worst ? difference : worst;
       differing += difference != 0;
-      near += difference <= 2;
+      within2 += difference <= 2;
       lit += x[i] > 40;
     }
-    const double nearShare = static_cast<double>(near) / (frameBytes - positionBytes);
+    const double within2Share = static_cast<double>(within2) / (frameBytes - positionBytes);
     std::printf("same_frame: tick %d: positions %s; channels differing %d, by at most %d/255, "
                 "%.2f %% within 2/255; lit %d\n",
                 (frame + 1) * ticks / frames, samePositions ? "identical" : "DIFFER", differing,
-                worst, nearShare * 100, lit);
+                worst, within2Share * 100, lit);
     agree = agree && samePositions && lit > 1000 &&
-            (share > 0 ? nearShare >= share : worst <= 1);
+            (share > 0 ? within2Share >= share : worst <= 1);
   }
   return agree ? 0 : 1;
 }
