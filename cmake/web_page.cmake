@@ -14,6 +14,7 @@ add_executable(vorlixss_web
   render/shader_dialect_gles.cpp
   render/fullscreen_quad_gles.cpp
   render/ghost_ring_gles.cpp
+  render/fps_overlay.cpp
   render/diagnostics_web.cpp
   render/shader_resources_embedded.cpp
   render/shader_file_web.cpp

@@ -15,9 +15,6 @@
   const params = new URLSearchParams(window.location.search);
   const isOn = (name) => ['1', 'true', 'on', 'yes'].includes(params.get(name));
   const saverMode = isOn('saver');
-  const fpsLine = document.getElementById('fps');
-  fpsLine.hidden = !isOn('fps');  // the Linux program's --fps: the frame rate in a corner
-  let fpsSince = 0, fpsFrames = 0;  // start and frames of the second being counted
 
   let M = null;          // the program, once loaded
   let table = [];        // the settings table, from the program
@@ -87,6 +84,16 @@
       if (call('vorlix_set', 'seed', params.get('seed')) === 0) seed = Number(params.get('seed'));
       else showNotice(programMessage() + '; the start is random.');
     }
+    // A mistyped name would otherwise be dropped without a word.
+    const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps'];
+    for (const name of new Set(params.keys())) {
+      if (!known.includes(name)) {
+        showNotice(`${name} is not a setting of VorlixSS (it knows ${known.join(', ')}); ignored.`);
+      }
+    }
+    // The Linux programs' --fps: their frame-rate line, drawn by the same renderer.
+    call('vorlix_show_fps', isOn('fps') ? 1 : 0);
+    document.body.classList.toggle('fps', isOn('fps'));  // notices then stand above the line
   }
 
   // A setting's current value as the text the address and storage use.
@@ -121,13 +128,6 @@
     frameRequest = window.requestAnimationFrame(frame);
     if (stopped || document.hidden) return;
     if (M._vorlix_frame(milliseconds)) hook.frames += 1;
-    if (fpsLine.hidden) return;
-    fpsFrames += 1;
-    if (milliseconds - fpsSince < 1000) return;
-    const rate = (fpsFrames * 1000) / (milliseconds - fpsSince);
-    if (fpsSince) fpsLine.textContent = `FPS: ${rate.toFixed(1)}`;
-    fpsSince = milliseconds;
-    fpsFrames = 0;
   }
   function startLoop() {
     if (frameRequest) return;

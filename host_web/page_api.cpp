@@ -1,6 +1,7 @@
 // The web page's program: the C functions page.js calls (Module._vorlix_*). It holds the
 // page's settings, starts and stops the shared scene on the canvas's WebGL 2 context, runs
-// one frame tick per animation frame, and keeps the text of the last notice.
+// one frame tick per animation frame (with the Linux programs' frame-rate line when asked),
+// and keeps the text of the last notice.
 #include <emscripten/emscripten.h>
 
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "host_web/page_options.h"
 #include "render/diagnostics_web.h"
+#include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_webgl.h"
 #include "render/ring_roles.h"
@@ -39,6 +41,7 @@ bool contextReady = false;                     // the canvas's context exists
 bool sceneReady = false;                       // programs, ring and balls exist
 bool contextLost = false;                      // between the browser's loss and its return
 bool keepBalls = false;                        // the return puts the lost scene's balls back
+bool showFps = false;                          // fps=1: the frame-rate line over the picture
 
 // The balls across a lost context, so that drawing goes on where it stopped.
 struct BallSnapshot {
@@ -68,6 +71,8 @@ int buildScene() {
     releaseScene();
     return 3;
   }
+  // A line the GL refuses is left out: the picture matters more than its rate.
+  if (showFps && !initFpsOverlay()) releaseFpsOverlay();
   message = keptReports();  // what weakened the start (ghosting off), if anything
   sceneReady = true;
   return 0;
@@ -75,7 +80,10 @@ int buildScene() {
 
 // Ends the scene, if one runs.
 void dropScene() {
-  if (sceneReady) releaseScene();
+  if (sceneReady) {
+    releaseFpsOverlay();
+    releaseScene();
+  }
   sceneReady = false;
 }
 
@@ -115,6 +123,9 @@ EMSCRIPTEN_KEEPALIVE int vorlix_panel_set(const char* option, const char* value)
   pageSettings = tried;
   return 0;
 }
+
+// Shows (1) or hides (0) the frame-rate line from the next start on.
+EMSCRIPTEN_KEEPALIVE void vorlix_show_fps(int shown) { showFps = shown != 0; }
 
 // Every setting back to its default.
 EMSCRIPTEN_KEEPALIVE void vorlix_reset_settings() { pageSettings = defaultSettings; }
@@ -163,7 +174,10 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
 // One tick at this requestAnimationFrame time; 1 when a frame was drawn.
 EMSCRIPTEN_KEEPALIVE int vorlix_frame(double milliseconds) {
   if (!sceneReady || contextLost || !(milliseconds >= 0)) return 0;
-  return runFrameTick(static_cast<uint32_t>(std::fmod(milliseconds, 4294967296.0))) ? 1 : 0;
+  const uint32_t now = static_cast<uint32_t>(std::fmod(milliseconds, 4294967296.0));
+  if (!runFrameTick(now)) return 0;
+  if (showFps) drawFpsOverlay(now);
+  return 1;
 }
 
 // The window changed size: the drawing buffer and the scene follow.
@@ -177,8 +191,12 @@ EMSCRIPTEN_KEEPALIVE void vorlix_resize(int width, int height) {
     clientRect = {0, 0, width, height};
 }
 
-// The page is hidden: the next tick only records its time, so nothing jumps on return.
-EMSCRIPTEN_KEEPALIVE void vorlix_pause() { forgetTickReading(); }
+// The page is hidden: the next tick only records its time, so nothing jumps on return, and
+// the next frame only begins a new second of the frame-rate count.
+EMSCRIPTEN_KEEPALIVE void vorlix_pause() {
+  forgetTickReading();
+  restartFpsCount();
+}
 
 // Releases the scene and the context.
 EMSCRIPTEN_KEEPALIVE void vorlix_stop() {

@@ -97,6 +97,11 @@ void drawFpsOverlay(uint32_t nowMs) {
   metaballShader->enable(true);
 }
 
+void restartFpsCount() {
+  overlay.counter.started = false;
+  overlay.counter.framesCounted = 0;
+}
+
 void releaseFpsOverlay() {
   delete overlay.program;
   if (overlay.texture != 0) glDeleteTextures(1, &overlay.texture);

@@ -14,5 +14,9 @@ bool initFpsOverlay();
 // the swap. Leaves the metaball program current, as the tick does.
 void drawFpsOverlay(uint32_t nowMs);
 
+// Makes the next frame only begin a new count, so that a spell without frames (a hidden
+// page) does not pull the next reading down; the line shown stays until then.
+void restartFpsCount();
+
 // Deletes the program and the texture and starts the count afresh; safe without them.
 void releaseFpsOverlay();

@@ -62,9 +62,11 @@ void stampLine(const char* line, FpsBitmap& bitmap, int dx, int dy, uint8_t leve
 }  // namespace
 
 bool countFpsFrame(FpsCounter& counter, uint32_t now) {
+  // The first frame only begins the count: the frames of a span are those after its start.
   if (!counter.started) {
     counter.windowStart = now;
     counter.started = true;
+    return false;
   }
   ++counter.framesCounted;
   const uint32_t span = now - counter.windowStart;  // unsigned: wraps with the clock

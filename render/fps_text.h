@@ -13,8 +13,9 @@ struct FpsCounter {
   char line[32] = "FPS: --";   // what is shown: "FPS: --" until the first full second
 };
 
-// Counts one frame at millisecond reading now; once a full second has passed since the count
-// began, the line becomes "FPS: %.1f" of the frames over that span and true is returned.
+// Counts one frame at millisecond reading now (the first one only begins the count); once a
+// full second has passed since the count began, the line becomes "FPS: %.1f" of the frames
+// over that span and true is returned.
 bool countFpsFrame(FpsCounter& counter, uint32_t now);
 
 constexpr int fpsGlyphWidth = 5;   // texels of a character, without its spacing column

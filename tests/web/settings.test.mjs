@@ -2,7 +2,7 @@
 // panel (applied at once, kept across a reload, the dialog's radius rule) and defaults.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { call, expectMovingColour, launch, noticeOf, openPage, pageFileUrl } from './support.mjs';
+import { call, expectMovingColour, launch, noticeOf, openPage, pageFileUrl, screenshot } from './support.mjs';
 
 describe('settings', () => {
   let browser;
@@ -55,22 +55,40 @@ describe('settings', () => {
     assert.deepEqual(look.problems, []);
     await look.close();
 
-    // Bad values: a notice naming each, the defaults kept, the picture still there.
-    const bad = await openPage(browser, `${pageFileUrl}?count=99&distance=sin&seed=x&feather=1`);
+    // Bad values and a name it does not know: a notice naming each, the defaults kept, the
+    // picture still there.
+    const bad = await openPage(browser, `${pageFileUrl}?count=99&distance=sin&seed=x&feather=1&cont=1`);
     const notice = await noticeOf(bad);
-    for (const option of ['count', 'distance', 'seed']) assert.match(notice, new RegExp(option), notice);
+    for (const option of ['count', 'distance', 'seed', 'cont is not a setting of VorlixSS'])
+      assert.match(notice, new RegExp(option), notice);
     assert.equal(await call(bad, 'vorlix_get', 'count'), 12);
     assert.equal(await call(bad, 'vorlix_get', 'feather'), 1);
     await expectMovingColour(assert, bad, 'after bad parameters');
     assert.deepEqual(bad.problems, []);
     await bad.close();
 
-    // As a screen saver: the picture alone, even with a bad value; fps=1 adds the frame rate.
-    const saver = await openPage(browser, `${pageFileUrl}?saver=1&count=99&fps=1`);
+    // As a screen saver: the picture alone, even with a bad value or an unknown name; fps=1 adds
+    // vorlixss --fps's line: white glyphs 8 to 22 pixels above the lower edge, from 8 pixels in;
+    // "FPS: --" lights 232 of them, any reading past the first second more than 300.
+    const saver = await openPage(browser, `${pageFileUrl}?saver=1&count=99&cont=1&fps=1&max-radius=10&min-radius=10`);
     assert.equal(await noticeOf(saver), '');
     assert.equal(await saver.$eval('#controls', (c) => c.hidden || getComputedStyle(c).display === 'none'), true);
-    await saver.waitForFunction(() => /^FPS: \d+\.\d$/.test(document.getElementById('fps').textContent),
-      { timeout: 10000 });
+    const glyphPixels = async () => {
+      const { width, height, rgba } = await screenshot(saver);
+      let inCorner = 0, elsewhere = 0;
+      for (let y = 0; y < height; ++y)
+        for (let x = 0; x < width; ++x) {
+          const i = (y * width + x) * 4;
+          if (Math.min(rgba[i], rgba[i + 1], rgba[i + 2]) < 250) continue;
+          if (y >= height - 22 && y < height - 8 && x >= 8 && x < 8 + 2 * 97) ++inCorner;
+          else ++elsewhere;
+        }
+      return [inCorner, elsewhere];
+    };
+    const [early] = await glyphPixels();
+    await new Promise((done) => setTimeout(done, 1500));
+    const [later, elsewhere] = await glyphPixels();
+    assert.ok(early >= 232 && later > 300 && elsewhere === 0, `${early}, ${later}, ${elsewhere}`);
     await saver.close();
   });
 
