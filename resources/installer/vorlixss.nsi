@@ -3,7 +3,9 @@
 ; screen saver, and can add it to the system's screen-saver list when run as administrator.
 ;
 ; makensis -DVORLIX_X64_SCR=FILE -DVORLIX_X86_SCR=FILE -DVORLIX_OUTFILE=FILE
-;          [-DVORLIX_TARGET=amd64-unicode] [-DVORLIX_VERSION=1.0] /ABSOLUTE/PATH/vorlixss.nsi
+;          [-DVORLIX_TARGET=amd64-unicode] [-DVORLIX_VERSION=1.0] [-DVORLIX_LICENSE=FILE]
+;          /ABSOLUTE/PATH/vorlixss.nsi
+; (VORLIX_LICENSE, the licence text the first page shows, defaults to the checkout's LICENSE.)
 ; (makensis works in the script's folder; the icon is found through the absolute path.)
 ; The release installer is x86 (it runs on 32- and 64-bit Windows); the amd64 target of the
 ; same script is what the tests run under 64-bit Wine.
@@ -18,6 +20,9 @@
 !endif
 !ifndef VORLIX_VERSION
   !define VORLIX_VERSION "1.0"
+!endif
+!ifndef VORLIX_LICENSE
+  !define VORLIX_LICENSE "${__FILEDIR__}/../../LICENSE"
 !endif
 !ifdef VORLIX_TARGET
   Target ${VORLIX_TARGET}
@@ -80,6 +85,10 @@ VIAddVersionKey "LegalCopyright" "${publisher}"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver Settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
+; The MIT licence asks for no acceptance: the page only shows it.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "VorlixSS is free software under the MIT licence above."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${VORLIX_LICENSE}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
