@@ -88,7 +88,7 @@
     const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps'];
     for (const name of new Set(params.keys())) {
       if (!known.includes(name)) {
-        showNotice(`${name} is not a setting of VorlixSS (it knows ${known.join(', ')}); ignored.`);
+        showNotice(`${name} is not a setting of VorlixSS; ignored.`);
       }
     }
     // The Linux programs' --fps: their frame-rate line, drawn by the same renderer.
