@@ -93,6 +93,7 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
       // Shown again after a while: the first tick only reads the clock, and the balls go on
       // from where they were.
       forgetTickReading();
+      restartFpsCount();
       drawSurface.wasHidden = false;
     }
     if (drawSurface.resized) followSize();

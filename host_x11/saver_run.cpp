@@ -58,7 +58,8 @@ void runFrames(const HostOptions& options) {
     }
     if (!drawTarget.mapped) {
       // Nothing can be seen, so nothing is drawn until the window is mapped again (an unmap
-      // restarts the frame clock).
+      // restarts the frame clock, and the frame-rate count starts afresh too).
+      restartFpsCount();
       waitForInput(connection, noTimeout);
       continue;
     }
