@@ -298,7 +298,15 @@
               'Keep the page\'s files together in one folder.');
     return;
   }
-  createVorlixModule({ printErr: (text) => console.warn(text) }).then(run, (failure) => {
+  // NOTE: a fault while starting would otherwise end in an unhandled rejection and a black
+  // page without a word.
+  createVorlixModule({ printErr: (text) => console.warn(text) }).then((program) => {
+    try {
+      run(program);
+    } catch (failure) {
+      showFatal('VorlixSS could not start: ' + failure + '. Try a current browser.');
+    }
+  }, (failure) => {
     showFatal('VorlixSS could not load its program: ' + failure + '. Try a current browser.');
   });
 }());

@@ -2,6 +2,7 @@
 // gl_context_gles.cpp).
 #include "render/gl_context_webgl.h"
 
+#include <emscripten/em_asm.h>
 #include <emscripten/html5.h>
 
 #include "render/fullscreen_quad.h"
@@ -27,6 +28,12 @@ bool initWebGLContext(const char* canvasSelector) {
   attributes.majorVersion = 2;
   attributes.minorVersion = 0;
   attributes.enableExtensionsByDefault = EM_FALSE;
+  // NOTE: emscripten's context creation names WebGLRenderingContext (a Safari fix), and a
+  // WebKit with WebGL switched off has no such name: it would throw instead of failing.
+  if (!EM_ASM_INT({ return typeof WebGLRenderingContext !== 'undefined' &&
+                           typeof WebGL2RenderingContext !== 'undefined'; })) {
+    return false;
+  }
   context = emscripten_webgl_create_context(canvasSelector, &attributes);
   if (context <= 0) {
     context = 0;
