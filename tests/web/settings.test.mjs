@@ -1,10 +1,12 @@
-// The page's settings three ways: the address (every option, good and bad values), the
-// panel (applied at once, kept across a reload, the dialog's radius rule) and defaults.
+// The page's settings three ways, in each engine: the address (every option, good and bad
+// values, saver mode), the panel (applied at once, kept across a reload, the dialog's radius
+// rule) and defaults.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { call, expectMovingColour, launch, noticeOf, openPage, pageFileUrl, screenshot } from './support.mjs';
+import { call, engine, expectMovingColour, launch, noticeOf, openPage, pageFileUrl, problemsOf, screenshot }
+  from './support.mjs';
 
-describe('settings', () => {
+describe(`settings in ${engine}`, () => {
   let browser;
   before(async () => { browser = await launch(); });
   after(async () => { await browser?.close(); });
@@ -52,7 +54,7 @@ describe('settings', () => {
       assert.equal(await call(look, 'vorlix_get', option), value, option);
     assert.equal(await noticeOf(look), '');
     await expectMovingColour(assert, look, 'a look from the address');
-    assert.deepEqual(look.problems, []);
+    assert.deepEqual(await problemsOf(look), []);
     await look.close();
 
     // Bad values and a name it does not know: a notice naming each, the defaults kept, the
@@ -65,7 +67,7 @@ describe('settings', () => {
     assert.equal(await call(bad, 'vorlix_get', 'count'), 12);
     assert.equal(await call(bad, 'vorlix_get', 'feather'), 1);
     await expectMovingColour(assert, bad, 'after bad parameters');
-    assert.deepEqual(bad.problems, []);
+    assert.deepEqual(await problemsOf(bad), []);
     await bad.close();
 
     // As a screen saver: the picture alone, even with a bad value or an unknown name; fps=1 adds
@@ -122,7 +124,7 @@ describe('settings', () => {
     await page.waitForFunction(() => window.vorlixss.frames > 2);
     assert.equal(await call(page, 'vorlix_get', 'count'), 9, 'the address did not win');
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1);
-    assert.deepEqual(page.problems, []);
+    assert.deepEqual(await problemsOf(page), []);
     await page.close();
   });
 });
