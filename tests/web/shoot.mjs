@@ -1,10 +1,11 @@
-// Screenshots of the page in the headless Chromium, each checked: the picture shows
-// coloured blobs, the page logged no error, the browser ended cleanly. Used by the demo,
-// the README's pictures and the release zip's check.
+// Screenshots of the page in a browser (the headless Chromium unless VORLIX_ENGINE names
+// firefox or webkit), each checked: the picture shows coloured blobs, the page logged no
+// error, the browser ended cleanly. Used by the demo, the README's pictures and the release
+// zip's check (in every engine).
 //   node shoot.mjs [--page DIR] [--size WxH] [--query Q] [--panel] [--every SECONDS] OUT.png...
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { judge, framesPast, launch, openPage, pageDir, decodePng } from './support.mjs';
+import { judge, engine, framesPast, launch, openPage, pageDir, problemsOf, decodePng } from './support.mjs';
 
 const options = { page: pageDir, size: '1280x720', query: '', panel: false, every: 1 };
 const outputs = [];
@@ -29,24 +30,31 @@ try {
   await framesPast(page, 10, 120000);
   if (options.panel) {
     await page.keyboard.press('s');
-    await page.waitForSelector('#panel', { visible: true, timeout: 5000 });
+    await page.waitForFunction(() => !document.getElementById('panel').hidden, { timeout: 5000 });
   }
   for (const [i, out] of outputs.entries()) {
     if (i > 0) await new Promise((done) => setTimeout(done, options.every * 1000));
     await framesPast(page, 2, 120000);
     const { share, colours } = judge(decodePng(Buffer.from(await page.screenshot({ path: out }))));
-    console.log(`shoot: ${out}: ${(share * 100).toFixed(1)} % lit, ${colours} colours`);
+    console.log(`shoot: ${engine}: ${out}: ${(share * 100).toFixed(1)} % lit, ${colours} colours`);
     if (share < 0.01 || colours < 2) failure ||= `${out} shows no coloured blobs`;
   }
-  if (page.problems.length) failure ||= `the page complained: ${page.problems.join('; ')}`;
+  const problems = await problemsOf(page);
+  if (problems.length) failure ||= `the page complained: ${problems.join('; ')}`;
 } catch (error) {
   failure ||= error.message;
 } finally {
-  const chromium = browser.process();
-  await browser.close();
-  if (chromium && chromium.exitCode === null && chromium.signalCode === null)
-    await new Promise((done) => chromium.once('exit', done));
-  if (chromium && chromium.exitCode !== 0) failure ||= `Chromium ended with ${chromium.exitCode ?? chromium.signalCode}`;
+  // NOTE: WebKit's browser is MiniBrowser under its driver; a session that quit in time is
+  // its clean end.
+  const child = engine === 'webkit' ? null : browser.process();
+  try {
+    await browser.close();
+  } catch (error) {
+    failure ||= `the browser did not close: ${error.message}`;
+  }
+  if (child && child.exitCode === null && child.signalCode === null)
+    await new Promise((done) => child.once('exit', done));
+  if (child && child.exitCode !== 0) failure ||= `${engine} ended with ${child.exitCode ?? child.signalCode}`;
 }
 if (failure) {
   console.error(`shoot: ${failure}`);
