@@ -1,74 +1,32 @@
-// The web page's part of scripts/bench: in the tests' headless Chromium (SwiftShader), the
-// page's frames per second against its bare ceiling (bare_page.html: the page's own shader
-// texts and blend, no simulation, no wasm), taking turns in rounds; the CPU of the browser's
-// processes over the same spans; the first frame from the start of navigation; the wasm
-// memory and JS heap over time; the page's bytes. Prints numbers, judges nothing.
+// The web page's part of scripts/bench, in the tests' browser of one engine (VORLIX_ENGINE:
+// the headless Chromium on SwiftShader, Firefox or WebKitGTK on Mesa's llvmpipe under a
+// private Xvfb): the page's frames per second against its bare ceiling (bare_page.html: the
+// page's own shader texts and blend, no simulation, no wasm), taking turns in rounds; the CPU
+// of the browser's processes over the same spans; the first frame from the start of
+// navigation; the wasm memory, the JS heap (where the engine tells it) and the browser's
+// memory over time; the page's bytes. Prints numbers, judges nothing.
 //   node web_bench.mjs OUT_DIR SECONDS ROUNDS STARTS MEMORY_MINUTES SIZE...
-// Writes OUT_DIR/web.txt (key=value lines) for scripts/bench's report.
-import { copyFileSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync }
+// Writes OUT_DIR/web-ENGINE.txt (key=value lines) for scripts/bench's report.
+// VORLIX_BENCH_SETTINGS=NAME[,NAME] measures only those settings (default, ghosting, rich).
+import { copyFileSync, cpSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync }
   from 'node:fs';
-import { join } from 'node:path';
-import { launch, pageDir, serve } from '../web/support.mjs';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { engine, launch, pageDir, preloadedPage, serve } from '../web/support.mjs';
 
 const [outDir, secondsText, roundsText, startsText, minutesText, ...sizes] = process.argv.slice(2);
 const seconds = Number(secondsText), rounds = Number(roundsText), starts = Number(startsText);
 const memoryMinutes = Number(minutesText);
+const chosen = process.env.VORLIX_BENCH_SETTINGS?.split(',');
 const settings = [['default', 'count=12&ghosting=0'], ['ghosting', 'count=12&ghosting=1'],
-  ['rich', 'count=20&feather=1&contour=1&ghosting=0']];
+  ['rich', 'count=20&feather=1&contour=1&ghosting=0']].filter(([name]) => !chosen || chosen.includes(name));
 const ticksPerSecond = 100;  // the kernel's USER_HZ for /proc/PID/stat
 const lines = [];
-const note = (key, value) => { lines.push(`${key}=${value}`); console.error(`web: ${key}=${value}`); };
+const note = (key, value) => { lines.push(`${key}=${value}`); console.error(`web (${engine}): ${key}=${value}`); };
 
-// The page and the bare ceiling served from one scratch folder.
-const site = join(outDir, 'site');
-mkdirSync(join(site, 'bare'), { recursive: true });
-const pageFiles = readdirSync(pageDir).filter((f) => /\.(html|js|css|wasm)$/.test(f));
-mkdirSync(join(site, 'page'), { recursive: true });
-for (const f of pageFiles) copyFileSync(join(pageDir, f), join(site, 'page', f));
-copyFileSync(new URL('bare_page.html', import.meta.url), join(site, 'bare', 'index.html'));
-const server = await serve(site);
-const browser = await launch();
-
-// CPU seconds so far of the browser and every process below it.
-function browserCpuSeconds() {
-  const parents = new Map(), cpu = new Map();
-  for (const pid of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
-    try {
-      const fields = readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ');
-      parents.set(pid, fields[1]);
-      cpu.set(pid, (Number(fields[11]) + Number(fields[12])) / ticksPerSecond);
-    } catch { /* ended meanwhile */ }
-  }
-  const root = String(browser.process().pid);
-  let total = 0;
-  for (const pid of cpu.keys()) {
-    for (let at = pid; at && at !== '0' && at !== '1'; at = parents.get(at)) {
-      if (at === root) { total += cpu.get(pid); break; }
-    }
-  }
-  return total;
-}
-
-// Frames the tab draws over at least SECONDS and at least minFrames frames, timed from one
-// frame's arrival to another's (in the page's clock), and the browser's CPU over the span.
-const minFrames = 5;
-async function countFrames(tab, counter) {
-  // NOTE: polled on animation frames, so each edge is seen in the frame it happens.
-  const edge = async (atLeast) => (await tab.waitForFunction((c, n) => {
-    const frames = (c === 'page' ? window.vorlixss?.frames : window.bareFrames) ?? 0;
-    return frames >= n && [frames, performance.now()];
-  }, { timeout: 120000, polling: 'raf' }, counter, atLeast)).jsonValue();
-  const [warm] = await edge(2);
-  const [f0, t0] = await edge(warm + 1);
-  const cpu0 = browserCpuSeconds();
-  await new Promise((done) => setTimeout(done, seconds * 1000));
-  const [now] = await edge(0);
-  const [f1, t1] = await edge(Math.max(now + 1, f0 + minFrames));
-  return { frames: f1 - f0, seconds: (t1 - t0) / 1000, cpu: browserCpuSeconds() - cpu0 };
-}
-
-// Records the shader texts and the last uniform values the page hands to WebGL.
-function captureGl() {
+// Records the shader texts and the last uniform values the page hands to WebGL, and the
+// time (from the start of navigation) at which the page's frame count first moves.
+function probe() {
   const proto = WebGL2RenderingContext.prototype;
   window.capturedGl = { shaders: [], uniforms: {} };
   const shaderSource = proto.shaderSource, location = proto.getUniformLocation;
@@ -93,6 +51,90 @@ function captureGl() {
       return real.apply(this, arguments);
     };
   }
+  Object.defineProperty(window, 'vorlixss', { configurable: true, set(hook) {
+    let frames = hook.frames;
+    Object.defineProperty(hook, 'frames', { get: () => frames, set: (value) => {
+      if (frames === 0 && value > 0) window.firstFrameMs = performance.now();
+      frames = value;
+    } });
+    Object.defineProperty(window, 'vorlixss', { value: hook, writable: true, configurable: true });
+  } });
+}
+
+// The page, the page with the probe in front of its scripts (how every engine can run a
+// script ahead of a page: see preloadedPage), and the bare ceiling, served from one folder.
+const site = join(outDir, `site-${engine}`);
+mkdirSync(join(site, 'bare'), { recursive: true });
+const pageFiles = readdirSync(pageDir).filter((f) => /\.(html|js|css|wasm)$/.test(f));
+mkdirSync(join(site, 'page'), { recursive: true });
+for (const f of pageFiles) copyFileSync(join(pageDir, f), join(site, 'page', f));
+cpSync(dirname(fileURLToPath(preloadedPage(probe))), join(site, 'probe'), { recursive: true });
+copyFileSync(new URL('bare_page.html', import.meta.url), join(site, 'bare', 'index.html'));
+const server = await serve(site);
+const browser = await launch();
+
+// The processes below this one: the browser's (and for Firefox and WebKit their Xvfb).
+function descendants() {
+  const parents = new Map();
+  for (const pid of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+    try {
+      parents.set(pid, readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ')[1]);
+    } catch { /* ended meanwhile */ }
+  }
+  const root = String(process.pid);
+  return [...parents.keys()].filter((pid) => {
+    for (let at = parents.get(pid); at && at !== '0'; at = parents.get(at)) if (at === root) return true;
+    return false;
+  });
+}
+
+// CPU seconds so far of the browser's processes and its X server.
+function browserCpuSeconds() {
+  let total = 0;
+  for (const pid of descendants()) {
+    try {
+      const fields = readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ');
+      total += (Number(fields[11]) + Number(fields[12])) / ticksPerSecond;
+    } catch { /* ended meanwhile */ }
+  }
+  return total;
+}
+
+// The browser's memory: the proportional set size of its processes (shared pages counted
+// once over all of them), without the X server's.
+function browserPssBytes() {
+  let total = 0;
+  for (const pid of descendants()) {
+    try {
+      if (readFileSync(`/proc/${pid}/comm`, 'utf8').trim() === 'Xvfb') continue;
+      const pss = /^Pss:\s+(\d+) kB/m.exec(readFileSync(`/proc/${pid}/smaps_rollup`, 'utf8'));
+      if (pss) total += Number(pss[1]) * 1024;
+    } catch { /* ended meanwhile */ }
+  }
+  return total;
+}
+
+// Frames the tab draws over at least SECONDS and at least minFrames frames, timed from one
+// frame's arrival to another's (in the page's clock), and the browser's CPU over the span.
+const minFrames = 5;
+async function countFrames(tab, counter) {
+  // NOTE: waits on animation frames inside the page, so each edge is seen in the frame it
+  // happens, in every engine (WebDriver's own polling would be tens of milliseconds late).
+  const edge = (atLeast) => tab.evaluate((c, n) => new Promise((done) => {
+    const look = () => {
+      const frames = (c === 'page' ? window.vorlixss?.frames : window.bareFrames) ?? 0;
+      if (frames >= n) done([frames, performance.now()]);
+      else window.requestAnimationFrame(look);
+    };
+    look();
+  }), counter, atLeast);
+  const [warm] = await edge(2);
+  const [f0, t0] = await edge(warm + 1);
+  const cpu0 = browserCpuSeconds();
+  await new Promise((done) => setTimeout(done, seconds * 1000));
+  const [now] = await edge(0);
+  const [f1, t1] = await edge(Math.max(now + 1, f0 + minFrames));
+  return { frames: f1 - f0, seconds: (t1 - t0) / 1000, cpu: browserCpuSeconds() - cpu0 };
 }
 
 // The bare ceiling's configuration for one setting and size, taken from the real page: the
@@ -100,9 +142,8 @@ function captureGl() {
 async function bareConfigFor(query, width, height) {
   const tab = await browser.newPage();
   await tab.setViewport({ width, height });
-  await tab.evaluateOnNewDocument(captureGl);
-  await tab.goto(`${server.url}page/?${query}&seed=7`, { waitUntil: 'load' });
-  await tab.waitForFunction(() => (window.vorlixss?.frames ?? 0) >= 10, { timeout: 60000 })
+  await tab.goto(`${server.url}probe/?${query}&seed=7`, { waitUntil: 'load' });
+  await tab.waitForFunction(() => (window.vorlixss?.frames ?? 0) >= 10, { timeout: 120000 })
     .catch(async () => {
       throw new Error(`the page drew no frames: ${await tab.$eval('#notice', (n) => n.textContent)}`);
     });
@@ -126,11 +167,13 @@ for (const [name, query] of settings) {
     const tab = await browser.newPage();
     await tab.setViewport({ width, height });
     const sum = { page: { frames: 0, seconds: 0, cpu: 0 }, bare: { frames: 0, seconds: 0, cpu: 0 } };
+    const each = { page: [], bare: [] };
     for (let round = 0; round < rounds; ++round) {
       for (const which of round % 2 ? ['bare', 'page'] : ['page', 'bare']) {
         await tab.goto(`${server.url}${which}/?${query}&seed=7`, { waitUntil: 'load' });
         const got = await countFrames(tab, which);
         for (const key of Object.keys(got)) sum[which][key] += got[key];
+        each[which].push((got.frames / got.seconds).toFixed(2));
       }
     }
     await tab.close();
@@ -138,28 +181,20 @@ for (const [name, query] of settings) {
       const s = sum[which];
       note(`${which}_fps_${size}_${name}`, (s.frames / s.seconds).toFixed(2));
       note(`${which}_cpu_${size}_${name}`, (s.cpu / s.seconds * 100).toFixed(0));
+      note(`${which}_rounds_${size}_${name}`, each[which].join(' '));
     }
   }
 }
 
 // First frames: a fresh tab each, without the HTTP cache, at 1280x720.
+// NOTE: WebKit's tab is a fresh MiniBrowser (a session of its own); WebDriver cannot turn
+// its cache off, and the local server sends no caching headers.
 const firsts = [];
 for (let i = 0; i < starts; ++i) {
   const tab = await browser.newPage();
-  await tab.setCacheEnabled(false);
+  if (engine !== 'webkit') await tab.setCacheEnabled(false);
   await tab.setViewport({ width: 1280, height: 720 });
-  // Notes the time (from the start of navigation) at which the page's frame count first moves.
-  await tab.evaluateOnNewDocument(() => {
-    Object.defineProperty(window, 'vorlixss', { configurable: true, set(hook) {
-      let frames = hook.frames;
-      Object.defineProperty(hook, 'frames', { get: () => frames, set: (value) => {
-        if (frames === 0 && value > 0) window.firstFrameMs = performance.now();
-        frames = value;
-      } });
-      Object.defineProperty(window, 'vorlixss', { value: hook, writable: true, configurable: true });
-    } });
-  });
-  await tab.goto(`${server.url}page/?seed=7`, { waitUntil: 'load' });
+  await tab.goto(`${server.url}probe/?seed=7&first=${i}`, { waitUntil: 'load' });
   await tab.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 60000, polling: 20 });
   firsts.push(await tab.evaluate(() => window.firstFrameMs));
   await tab.close();
@@ -175,13 +210,15 @@ if (memoryMinutes > 0) {
   const samples = [];
   for (let minute = 0; minute <= memoryMinutes; ++minute) {
     if (minute > 0) await new Promise((done) => setTimeout(done, 60000));
-    const { JSHeapUsedSize } = await tab.metrics();
+    // NOTE: only Chromium tells the JS heap (over its DevTools protocol); the browser's
+    // memory is every engine's figure.
+    const heap = engine === 'chromium' ? (await tab.metrics()).JSHeapUsedSize : '-';
     const wasm = await tab.evaluate(() => window.vorlixss.module.HEAPU8.buffer.byteLength);
     const frames = await tab.evaluate(() => window.vorlixss.frames);
-    samples.push(`${minute}:${wasm}:${JSHeapUsedSize}:${frames}`);
+    samples.push(`${minute}:${wasm}:${heap}:${browserPssBytes()}:${frames}`);
   }
   await tab.close();
-  note('memory_minute_wasm_heap_frames', samples.join(' '));
+  note('memory_minute_wasm_heap_pss_frames', samples.join(' '));
 }
 
 // The page's files.
@@ -190,4 +227,4 @@ note('browser', (await browser.version()).replace(/\s+/g, '_'));
 
 await browser.close();
 server.close();
-writeFileSync(join(outDir, 'web.txt'), lines.join('\n') + '\n');
+writeFileSync(join(outDir, `web-${engine}.txt`), lines.join('\n') + '\n');
