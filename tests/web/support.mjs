@@ -105,8 +105,9 @@ function within(milliseconds, what, promise) {
   return Promise.race([promise, late]).finally(() => clearTimeout(timer));
 }
 
-// WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver; this version offers no
-// BiDi). Each tab is a session of its own driver, as the driver holds one session at a time.
+// WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver; this version refuses
+// BiDi's webSocketUrl). Each tab is a session of a driver of its own: a fresh MiniBrowser,
+// closed with its tab.
 class WebKitBrowser {
   constructor(display, extraArgs, proxy) {
     this.display = display;
