@@ -170,6 +170,10 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     options.delayMicroseconds = n;
     return "";
   }
+  if (name == "quality") {
+    if (!drawQualityFromName(value, options.quality)) return takes(option, "auto, exact or fast", value);
+    return "";
+  }
   if (name == "window-id" && program == LinuxProgram::wayland) {
     valueUsed = false;
     return option + " names an X11 window, and vorlixss-wayland draws on Wayland (on X11, "
@@ -326,6 +330,9 @@ std::string optionsHelp(LinuxProgram program) {
       "  --delay N              microseconds between frames, 0 to " +
       std::to_string(largestDelayMicroseconds) + " [" +
       std::to_string(defaultDelayMicroseconds) + "]\n" +
+      "  --quality Q            auto, exact or fast [auto]: exact sums every ball at every\n"
+      "                         pixel, fast on a coarse grid at a fraction of the cost; auto\n"
+      "                         keeps exact where it costs the machine little\n"
       "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
       "                         starts apart, even several in the same second\n"
       "  -h, --help             this text\n"

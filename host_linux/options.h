@@ -1,12 +1,14 @@
 // The command line of the two Linux programs, vorlixss (X11) and vorlixss-wayland: the ten
 // settings with the dialog's ranges and defaults, where to draw (XScreenSaver's window, a
-// window id, the whole screen or a window of our own) and the extras (--fps, --seed, --delay).
+// window id, the whole screen or a window of our own) and the extras (--fps, --seed, --delay,
+// --quality).
 // Portable text handling, so it is unit-tested natively.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "render/draw_quality.h"
 #include "scene/settings.h"
 
 // Which of the two programs reads the command line.
@@ -42,6 +44,7 @@ struct HostOptions {
   bool fromBottom = false;  // of its bottom edge from the screen's bottom edge
   bool showFps = false;     // --fps: frames per second in a corner
   uint32_t delayMicroseconds = defaultDelayMicroseconds;  // --delay: the frame timer's period
+  DrawQuality quality = DrawQuality::automatic;            // --quality: the drawing path
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
   bool help = false;        // --help or -h: print optionsHelp() and end

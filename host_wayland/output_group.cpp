@@ -35,6 +35,7 @@ struct Cover {
   bool ready = false;         // its first frame is shown
   bool leaving = false;       // its output went away: its end is no news
   char focus = 'n';           // its last keyboard news
+  int startError = 0;         // errno of the program failing to run itself again, or 0
   uint32_t startedAt = 0;     // millisecond reading of its start
 };
 
@@ -88,6 +89,11 @@ bool startCover(Cover& cover, uint32_t global, char** argv) {
     else
       dup2(news[1], coverReportDescriptor);
     execve("/proc/self/exe", argv, environment.data());
+    // The group says why: 'X' and the errno (a foreign-architecture binary under an
+    // emulator, or no /proc, cannot be started again).
+    const unsigned char failed[2] = {'X', static_cast<unsigned char>(errno)};
+    while (write(coverReportDescriptor, failed, sizeof failed) < 0 && errno == EINTR) {
+    }
     _exit(runFailed);
   }
   close(news[1]);
@@ -156,7 +162,11 @@ int coverEnded(Cover& cover) {
   switch (WEXITSTATUS(status)) {
     case runEnded: return endGroup(0);
     case runOutputGone: return -1;
-    case runFailed: return endGroup(1);  // it said why
+    case runFailed:
+      if (ended.startError)
+        return endGroup(1, "cannot run the program again for output " + outputName(ended) +
+                               ": " + std::strerror(ended.startError));
+      return endGroup(1);  // it said why
     case runCompositorGone: return endGroup(1, "lost the connection to the Wayland compositor");
     default:
       return endGroup(1, "the cover of output " + outputName(ended) + " ended with exit code " +
@@ -171,6 +181,7 @@ int readNews(Cover& cover) {
   while ((got = read(cover.report, news, sizeof news)) > 0) {
     for (ssize_t i = 0; i < got; ++i) {
       if (news[i] == 'R') cover.ready = true;
+      else if (news[i] == 'X' && i + 1 < got) cover.startError = static_cast<unsigned char>(news[++i]);
       else cover.focus = news[i];
     }
   }

@@ -15,6 +15,7 @@
 #include "host_wayland/wayland_surface.h"
 #include "render/fps_overlay.h"
 #include "render/gl_context_egl.h"
+#include "render/field_pass.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
@@ -50,6 +51,7 @@ uint32_t runSeed(const HostOptions& options, const SurfacePlace& place) {
 std::string startScene(const HostOptions& options) {
   try {
     saverSettings = options.settings;
+    drawQuality = options.quality;
     initScene();
     return "";
   } catch (const std::exception& failure) {

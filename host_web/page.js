@@ -12,6 +12,9 @@
   const panel = document.getElementById('panel');
   const panelRows = document.getElementById('panel-rows');
   const panelError = document.getElementById('panel-error');
+  const qualitySelect = document.getElementById('panel-quality');
+  const pathShown = document.getElementById('panel-path');
+  const qualityNames = ['auto', 'exact', 'fast'];  // in the program's order
   const params = new URLSearchParams(window.location.search);
   const isOn = (name) => ['1', 'true', 'on', 'yes'].includes(params.get(name));
   const saverMode = isOn('saver');
@@ -84,8 +87,14 @@
       if (call('vorlix_set', 'seed', params.get('seed')) === 0) seed = Number(params.get('seed'));
       else showNotice(programMessage() + '; the start is random.');
     }
+    // The drawing path: stored, then the address, as the settings.
+    call('vorlix_set_quality', 'auto');
+    if (typeof stored.quality === 'string') call('vorlix_set_quality', stored.quality);
+    if (params.has('quality') && call('vorlix_set_quality', params.get('quality')) !== 0) {
+      showNotice(programMessage() + '; kept ' + qualityNames[call('vorlix_quality')] + '.');
+    }
     // A mistyped name would otherwise be dropped without a word.
-    const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps'];
+    const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps', 'quality'];
     for (const name of new Set(params.keys())) {
       if (!known.includes(name)) {
         showNotice(`${name} is not a setting of VorlixSS; ignored.`);
@@ -128,6 +137,11 @@
     frameRequest = window.requestAnimationFrame(frame);
     if (stopped || document.hidden) return;
     if (M._vorlix_frame(milliseconds)) hook.frames += 1;
+    if (!panel.hidden) showPath();  // auto decides after a few frames
+  }
+
+  function showPath() {
+    pathShown.textContent = 'Drawn: ' + (M._vorlix_draw_path() ? 'fast' : 'exact');
   }
   function startLoop() {
     if (frameRequest) return;
@@ -185,6 +199,8 @@
 
   // Shows the current settings in the panel's controls.
   function refreshPanel() {
+    qualitySelect.value = qualityNames[call('vorlix_quality')];
+    showPath();
     for (const row of table) {
       const value = call('vorlix_get', row.option);
       if (row.kind === 'choice') {
@@ -214,9 +230,19 @@
     startScene();
   }
 
+  function qualityChange() {
+    call('vorlix_set_quality', qualitySelect.value);
+    const stored = readStored();
+    stored.quality = qualitySelect.value;
+    writeStored(stored);
+    startScene();
+    showPath();
+  }
+
   function resetPanel() {
     writeStored({});
     call('vorlix_reset_settings');
+    call('vorlix_set_quality', 'auto');
     panelError.textContent = '';
     refreshPanel();
     startScene();
@@ -244,6 +270,7 @@
 
   function wireEvents() {
     document.getElementById('settings-button').addEventListener('click', togglePanel);
+    qualitySelect.addEventListener('change', qualityChange);
     document.getElementById('fullscreen-button').addEventListener('click', toggleFullscreen);
     document.getElementById('panel-close').addEventListener('click', () => {
       panel.hidden = true;

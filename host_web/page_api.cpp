@@ -12,6 +12,7 @@
 
 #include "host_web/page_options.h"
 #include "render/diagnostics_web.h"
+#include "render/field_pass.h"
 #include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_webgl.h"
@@ -42,6 +43,7 @@ bool sceneReady = false;                       // programs, ring and balls exist
 bool contextLost = false;                      // between the browser's loss and its return
 bool keepBalls = false;                        // the return puts the lost scene's balls back
 bool showFps = false;                          // fps=1: the frame-rate line over the picture
+DrawQuality pageQuality = DrawQuality::automatic;  // quality=: the drawing path asked for
 
 // The balls across a lost context, so that drawing goes on where it stopped.
 struct BallSnapshot {
@@ -60,6 +62,7 @@ uint32_t clockSeed() {
 int buildScene() {
   clearKeptReports();
   saverSettings = pageSettings;
+  drawQuality = pageQuality;
   try {
     initScene();
   } catch (const ShaderBuildError&) {
@@ -123,6 +126,19 @@ EMSCRIPTEN_KEEPALIVE int vorlix_panel_set(const char* option, const char* value)
   pageSettings = tried;
   return 0;
 }
+
+// The drawing path asked for from the next start on: auto, exact or fast; 0 when good, else 1
+// with the notice.
+EMSCRIPTEN_KEEPALIVE int vorlix_set_quality(const char* name) {
+  message = drawQualityFromName(name, pageQuality)
+                ? ""
+                : std::string("quality takes auto, exact or fast, not \"") + name + "\"";
+  return message.empty() ? 0 : 1;
+}
+
+// The path asked for (0 auto, 1 exact, 2 fast) and the one that draws (0 exact, 1 fast).
+EMSCRIPTEN_KEEPALIVE int vorlix_quality() { return static_cast<int>(pageQuality); }
+EMSCRIPTEN_KEEPALIVE int vorlix_draw_path() { return currentDrawPath() == DrawPath::fast; }
 
 // Shows (1) or hides (0) the frame-rate line from the next start on.
 EMSCRIPTEN_KEEPALIVE void vorlix_show_fps(int shown) { showFps = shown != 0; }

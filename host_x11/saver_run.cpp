@@ -12,6 +12,7 @@
 #include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
+#include "render/field_pass.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
@@ -36,6 +37,7 @@ std::string startScene(const HostOptions& options) {
     requireShaderEntryPoints();
     probeShaderSupport();
     saverSettings = options.settings;
+    drawQuality = options.quality;
     initScene();
     return "";
   } catch (const std::exception& failure) {

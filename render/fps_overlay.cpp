@@ -3,9 +3,11 @@
 // composite vertex stage and a fragment stage that drops the transparent texels.
 #include "render/fps_overlay.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
+#include "render/field_pass.h"
 #include "render/fps_text.h"
 #include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
@@ -43,13 +45,19 @@ struct FpsOverlay {
   zunoShader* program = nullptr;  // the glyph program; null while there is no overlay
   GLuint texture = 0;             // the line's bitmap, fpsBitmapWidth x fpsBitmapHeight
   FpsCounter counter;             // the count and the line shown
+  DrawPath shownPath = DrawPath::exact;  // the path the line names
 } overlay;
 
 FpsBitmap bitmap;  // the line's texels, redrawn only when the line changes
 
-// Redraws the line into the texture bound on glyphUnit.
+// Redraws the line, the drawing path after the rate ("FPS: 58.3 FAST"), into the texture
+// bound on glyphUnit: auto's choice is seen there.
 void uploadLine() {
-  rasteriseFpsLine(overlay.counter.line, bitmap);
+  overlay.shownPath = currentDrawPath();
+  char text[sizeof overlay.counter.line + 8];  // rasteriseFpsLine cuts what does not fit
+  std::snprintf(text, sizeof text, "%s %s", overlay.counter.line,
+                overlay.shownPath == DrawPath::fast ? "FAST" : "EXACT");
+  rasteriseFpsLine(text, bitmap);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, fpsBitmapWidth, fpsBitmapHeight, GL_RGBA,
                   GL_UNSIGNED_BYTE, bitmap.rgba);
@@ -88,7 +96,7 @@ void drawFpsOverlay(uint32_t nowMs) {
   // ghost program current; the glyph program samples only its own unit.
   glActiveTexture(glyphUnit);
   glBindTexture(GL_TEXTURE_2D, overlay.texture);
-  if (changed) uploadLine();
+  if (changed || overlay.shownPath != currentDrawPath()) uploadLine();
   overlay.program->enable(true);
   // The shadow row lies below the glyphs, so the glyphs stand margin pixels above the edge.
   glViewport(margin, margin - textScale, fpsBitmapWidth * textScale, fpsBitmapHeight * textScale);

@@ -32,6 +32,6 @@ struct FpsBitmap {
   uint8_t rgba[fpsBitmapHeight][fpsBitmapWidth][4];
 };
 
-// Draws line into bitmap, over whatever it held. Characters outside "0123456789FPS:-. "
-// are left blank.
+// Draws line into bitmap, over whatever it held. Characters outside "0123456789FPS:-. " and
+// the path's "ACEXT" are left blank.
 void rasteriseFpsLine(const char* line, FpsBitmap& bitmap);

@@ -64,6 +64,10 @@ bool probeShaderSupport() {
   return verdict.supported;
 }
 
+bool floatTargetsOffered() {
+  return GLEW_VERSION_3_0 || (GLEW_ARB_framebuffer_object && GLEW_ARB_texture_float);
+}
+
 // NOTE: GLEW loads a version's entry points only when the driver reports that version, and
 // leaves the others null; this lists every one the shader object, the scene and the ring call.
 bool shaderEntryPointsLoaded() {

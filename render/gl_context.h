@@ -20,6 +20,11 @@ void setPixelProjection(GLsizei width, GLsizei height);
 // fragment programs are all present.
 bool probeShaderSupport();
 
+// True when the GL may render into a float texture, as the coarse field needs: desktop GL
+// 3.0 or the framebuffer-object and float-texture extensions; OpenGL ES 3 always (the target's
+// completeness check then decides, with EXT_color_buffer_float or its half-float twin).
+bool floatTargetsOffered();
+
 // True when GLEW loaded every OpenGL 2.0 shader entry point that the renderer calls.
 bool shaderEntryPointsLoaded();
 

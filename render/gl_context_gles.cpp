@@ -11,3 +11,5 @@ void setDrawingState(GLsizei width, GLsizei height) {
 
 // The viewport over the whole drawing buffer; the quad's corners need no matrix.
 void setPixelProjection(GLsizei width, GLsizei height) { glViewport(0, 0, width, height); }
+
+bool floatTargetsOffered() { return true; }

@@ -49,6 +49,10 @@ void setCanvasSize(const char* canvasSelector, int width, int height) {
 }
 
 void renewWebGLContext() {
+  // The coarse field renders into a float texture; either extension allows it (half floats
+  // are all it takes), and without both the exact path draws.
+  emscripten_webgl_enable_extension(context, "EXT_color_buffer_float");
+  emscripten_webgl_enable_extension(context, "EXT_color_buffer_half_float");
   createQuadBuffer();
   setDrawingState(clientRect.right, clientRect.bottom);
 }

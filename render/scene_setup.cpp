@@ -5,10 +5,9 @@
 #include <cstdio>
 
 #include "render/blob_shape.h"
+#include "render/field_pass.h"
 #include "render/gl_context.h"
 #include "render/ghost_ring.h"
-#include "render/shader_composer.h"
-#include "render/shader_dialect.h"
 #include "render/shader_program.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
@@ -32,9 +31,7 @@ void initScene() {
 
   const std::string ghostFragment = loadShaderResource(ghostFragmentResource);
   const std::string ghostVertex = loadShaderResource(ghostVertexResource);
-  const std::string metaballFragment =
-      fragmentPreamble + composeMetaballShader(drawableSettings(saverSettings));
-  metaballShader = new zunoShader(metaballVertexSource, metaballFragment);
+  startDrawPath();  // the metaball program of the first path
   ghostShader = new zunoShader(ghostVertex, ghostFragment);
 
   if (saverSettings.motionBlur) {
@@ -46,6 +43,10 @@ void initScene() {
   }
 
   initBalls();
+  uploadMetaballUniforms();
+}
+
+void uploadMetaballUniforms() {
   metaballShader->enable(true);
   setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
   // The centres too: a first tick shorter than one step draws before any step has uploaded
@@ -71,10 +72,12 @@ void releaseScene() {
   delete ghostShader;
   ghostShader = nullptr;
   releaseGhostRing();
+  releaseDrawPath();
 }
 
 void resizeScene(int32_t width, int32_t height) {
   clientRect = {0, 0, width, height};
   setPixelProjection(width, height);
   resizeGhostRing();
+  resizeDrawPath();
 }

@@ -17,6 +17,9 @@ void initScene();
 // Destroys both programs and deletes the ring's textures and framebuffer.
 void releaseScene();
 
+// Uploads the colours, the centres and the blob uniforms to the metaball program.
+void uploadMetaballUniforms();
+
 // Uploads falloff, blobHeight and THRESHOLD to the metaball program.
 void uploadBlobUniforms();
 

@@ -1,6 +1,7 @@
 // The frame tick: simulation steps first, then the one frame, each pass a full-screen quad.
 #include "saver/frame_tick.h"
 
+#include "render/field_pass.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
@@ -19,10 +20,12 @@ bool runFrameTick(uint32_t now) {
   advanceSimulation(elapsed);
   if (ghostRingActive()) {
     beginGhostFrame();
-    drawFullScreenQuad();  // the metaball pass into the ring
+    drawMetaballPass();  // into the ring
     compositeGhostFrames();
+    drawFullScreenQuad();  // the blend
+  } else {
+    drawMetaballPass();  // straight into the back buffer
   }
-  drawFullScreenQuad();  // the blend, or the metaball pass straight into the back buffer
   metaballShader->enable(true);
   return true;
 }

@@ -70,11 +70,11 @@ judge() {
 }
 
 # draws_and_ends PROGRAM ARGS...: drawing on the screen, the program must show coloured blobs
-# within ten seconds (40 lit of 7500: --count 1 lights about 70; the white --fps text and
+# within ten seconds, or draw_wait seconds when set (40 lit of 7500: --count 1 lights about 70; the white --fps text and
 # sway's grey have no colour), then end on SIGTERM, as XScreenSaver or an idle daemon ends
 # it, with exit 0 and nothing said.
 draws_and_ends() {
-  local err pid lit=0 sectors=0 status=0 deadline=$((SECONDS + 10))
+  local err pid lit=0 sectors=0 status=0 deadline=$((SECONDS + ${draw_wait:-10}))
   err=$(mktemp)
   # NOTE: the X root keeps the last run's picture; only a root made black first counts.
   [ -n "${sway_dir:-}" ] || display -window root -size 8x8 xc:black

@@ -8,10 +8,22 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+// Standard output of a shell command line, run with the test's environment (which names the
+// private display or sway once one runs).
+inline std::string output(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[65536];
+  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (pipe) pclose(pipe);
+  return text;
+}
 
 // Sleeps for milliseconds.
 inline void pause(int milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); }

@@ -51,7 +51,7 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
       parse({"-count", "20", "--distance=cos", "--max-radius", "10", "-min-radius=200",
              "--blobbiness", "300", "--spring", "0", "--damping=100", "--ghosting", "-feather",
              "--contour", "--no-feather", "--fps", "--seed", "4294967295", "--geometry", "64x48",
-             "--delay", "0"});
+             "--delay", "0", "--quality=fast"});
   ASSERT_EQ(p.error, "");
   uint32_t given[settingCount];
   settingsToNumbers(p.options.settings, given);  // store order; feather: the later form wins
@@ -63,6 +63,8 @@ TEST(Options, EverySettingInBothFormsAndDashCounts) {
   EXPECT_EQ(p.options.height, 48u);
   EXPECT_EQ(p.options.delayMicroseconds, 0u);
   EXPECT_EQ(parse({}).options.delayMicroseconds, 10000u);
+  EXPECT_EQ(p.options.quality, DrawQuality::fast);
+  EXPECT_EQ(parse({}).options.quality, DrawQuality::automatic);
   EXPECT_EQ(parse({"--distance", "abs"}).options.settings.func_type, 1);
   EXPECT_NE(optionsHelp().find("--fps, --no-fps"), std::string::npos);  // taken, so listed
 
@@ -124,6 +126,8 @@ TEST(Options, EachKindOfBadCommandLineNamesTheOptionAndWhatItAccepts) {
        "--geometry takes WIDTHxHEIGHT (each from 1 to 16384) or WIDTHxHEIGHT+X+Y, not "
        "\"64x48+1\""},
       {{"--delay", "100001"}, "--delay takes a whole number from 0 to 100000, not \"100001\""},
+      {{"--quality", "best"}, "--quality takes auto, exact or fast, not \"best\""},
+      {{"--quality"}, "--quality takes auto, exact or fast"},
       {{"--ghosting=maybe"},
        "--ghosting takes 1 or 0 (or on/off, true/false, yes/no), not \"maybe\""},
       {{"-fps=ON"}, "-fps takes 1 or 0 (or on/off, true/false, yes/no), not \"ON\""},

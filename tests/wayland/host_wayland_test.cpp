@@ -229,8 +229,9 @@ TEST_F(InSway, OwnWindowDrawsFollowsTheCompositorsSizeAndEndsOnEscapeQAndClose) 
 // The same seed and tick times drawn through EGL and OpenGL ES 3 and by the X11 program (GLX):
 // ball positions bit for bit and nearly all colour channels within 2/255, frame after frame,
 // since Mesa's 8-bit Wayland buffers were seen to go wrong only from the second frame on.
-// And the frame timer: --delay 50000 gives about twenty swaps a second, as it does in vorlixss.
-TEST_F(InSway, DrawsTheX11ProgramsFramesAndSwapsOncePerDelay) {
+// Its fast path keeps the picture too. And the frame timer: --delay 50000 gives about twenty
+// swaps a second, as it does in vorlixss.
+TEST_F(InSway, DrawsTheX11ProgramsFramesAndItsFastPathAndSwapsOncePerDelay) {
   char scratch[] = "/tmp/vorlixss-same-frame-XXXXXX";
   ASSERT_NE(mkdtemp(scratch), nullptr);
   const std::string x11Frames = std::string(scratch) + "/x11", waylandFrames = x11Frames + "w";
@@ -245,6 +246,19 @@ TEST_F(InSway, DrawsTheX11ProgramsFramesAndSwapsOncePerDelay) {
                                      " " + waylandFrames + " 0.95; echo exit $?");
   std::printf("%s", figures.c_str());
   EXPECT_NE(figures.find("exit 0"), std::string::npos) << figures;
+  // The fast path through OpenGL ES 3 keeps the picture as well; it draws, so some differ.
+  for (const char* quality : {"exact", "fast"}) {
+    ChildProcess run(VORLIX_SAME_FRAME_WAYLAND,
+                     {"--quality", quality, "--size", "320x240", "--ppm", x11Frames + quality},
+                     sway.env());
+    ASSERT_TRUE(run.waitEnd(60000));
+    ASSERT_EQ(run.exitCode(), 0) << run.errors();
+  }
+  const std::string paths = output(std::string(VORLIX_SAME_FRAME) + " --compare-ppm " +
+                                   x11Frames + "exact " + x11Frames + "fast; echo exit $?");
+  std::printf("%s", paths.c_str());
+  EXPECT_NE(paths.find("exit 0"), std::string::npos) << paths;
+  EXPECT_EQ(paths.find("largest difference 0/255"), std::string::npos) << "fast did not draw";
   output(std::string("rm -rf ") + scratch);
 
   const std::string counts = std::string(scratch) + ".counts";

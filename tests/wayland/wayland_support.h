@@ -15,17 +15,6 @@
 
 #include "../support/child_process.h"
 
-// Standard output of a shell command line, run with the test's environment (which names the
-// private sway once one runs).
-inline std::string output(const std::string& command) {
-  std::string text;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[65536];
-  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  if (pipe) pclose(pipe);
-  return text;
-}
-
 inline std::string swaymsg(const std::string& arguments) { return output("swaymsg " + arguments); }
 // A key pressed and released; NOTE: without -s wtype removes its keyboard before the press lands.
 inline void press(const std::string& key) { output("wtype -s 200 -k " + key); }

@@ -59,9 +59,10 @@ describe(`settings in ${engine}`, () => {
 
     // Bad values and a name it does not know: a notice naming each, the defaults kept, the
     // picture still there.
-    const bad = await openPage(browser, `${pageFileUrl}?count=99&distance=sin&seed=x&feather=1&cont=1`);
+    const bad = await openPage(browser, `${pageFileUrl}?count=99&distance=sin&seed=x&feather=1&cont=1&quality=best`);
     const notice = await noticeOf(bad);
-    for (const option of ['count', 'distance', 'seed', 'cont is not a setting of VorlixSS'])
+    for (const option of ['count', 'distance', 'seed', 'cont is not a setting of VorlixSS',
+      'quality takes auto, exact or fast, not "best"; kept auto'])
       assert.match(notice, new RegExp(option), notice);
     await bad.click('#notice');  // it closes, and no longer covers blobs
     assert.equal(await call(bad, 'vorlix_get', 'count'), 12);
@@ -102,9 +103,12 @@ describe(`settings in ${engine}`, () => {
     }, String(value));
     await slide('count', 20);
     await page.click('#panel input[name="ghosting"]');
+    await page.select('#panel-quality', 'fast');
     assert.equal(await call(page, 'vorlix_get', 'count'), 20);
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1);
     await expectMovingColour(assert, page, 'after the panel changed it');
+    // The panel says which path draws; the coarse field draws on this GL.
+    assert.equal(await page.$eval('#panel-path', (e) => e.textContent), 'Drawn: fast');
 
     // The dialog's rule: a minimum above the maximum is refused with its words.
     await slide('min-radius', 150);
@@ -116,6 +120,7 @@ describe(`settings in ${engine}`, () => {
     await page.waitForFunction(() => window.vorlixss.frames > 2);
     assert.equal(await call(page, 'vorlix_get', 'count'), 20, 'the count was not kept');
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1, 'ghosting was not kept');
+    assert.equal(await call(page, 'vorlix_draw_path'), 1, 'the fast path was not kept');
     assert.equal(await panelShown(), false);
     await page.click('#settings-button');
     assert.ok(await panelShown(), 'the button did not open the panel');

@@ -21,6 +21,7 @@
 #include <new>
 
 #include "host_x11/x11_window.h"
+#include "render/field_pass.h"
 #include "render/fps_overlay.h"
 #include "render/ghost_ring.h"
 #include "render/scene_setup.h"
@@ -411,3 +412,60 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+
+// The coarse field against the exact pass, one state each (same_frame's picture form at
+// 640x480): every distance function, feather with contour, ghosting, the ends of blobbiness
+// and of the radii. At most 1 % of the pixels may be off by more than 32/255; cos(D) draws
+// exactly. In-process, auto picks fast on this software GL at 640x480 and its frames then
+// allocate nothing.
+TEST_F(OnDisplay, TheFastPathKeepsThePictureAndAutoPicksItOnSoftwareGl) {
+  char scratch[] = "/tmp/vorlixss-paths-XXXXXX";
+  ASSERT_NE(mkdtemp(scratch), nullptr);
+  const std::string exact = std::string(scratch) + "/exact.ppm", fast = exact + ".fast";
+  const struct {
+    const char* settings;
+    const char* path;
+  } cases[] = {
+      {"", "fast"}, {"--distance abs", "fast"}, {"--distance cos", "exact"},
+      {"--count 20 --feather --contour", "fast"}, {"--ghosting", "fast"},
+      {"--blobbiness 0", "fast"}, {"--blobbiness 300", "fast"},
+      {"--min-radius 10 --max-radius 10", "fast"}, {"--min-radius 200 --max-radius 200", "fast"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings);
+    const std::string draw = "DISPLAY=" + screen->name() + " " VORLIX_SAME_FRAME " --size 640x480 " +
+                             c.settings + " --quality ";
+    output(draw + "exact --ppm " + exact);
+    const std::string drawn = output(draw + "fast --ppm " + fast);
+    EXPECT_NE(drawn.find(std::string("drawn by the ") + c.path + " path"), std::string::npos) << drawn;
+    const std::string verdict =
+        output(VORLIX_SAME_FRAME " --compare-ppm " + exact + " " + fast + "; echo exit $?");
+    std::printf("%s: %s", c.settings, verdict.c_str());
+    EXPECT_NE(verdict.find("exit 0"), std::string::npos) << verdict;
+  }
+  output(std::string("rm -rf ") + scratch);
+
+  setenv("DISPLAY", screen->name().c_str(), 1);
+  HostOptions options;
+  options.width = 640;
+  options.height = 480;
+  std::string failure;
+  ASSERT_TRUE(openDrawTarget(options, failure)) << failure;
+  clientRect = {0, 0, 640, 480};
+  ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, failure)) << failure;
+  saverSettings = defaultSettings;
+  drawQuality = DrawQuality::automatic;
+  initScene();
+  showDrawTarget();
+  for (uint32_t tick = 1; tick <= 30; ++tick) {
+    counting = tick > 15;  // the trial's switch builds the fast programs once, before that
+    takeWindowEvents();
+    if (runFrameTick(1000 + tick * 10)) swapWindowBuffers();
+    counting = false;
+  }
+  EXPECT_EQ(currentDrawPath(), DrawPath::fast);
+  EXPECT_EQ(allocations, 0);
+  releaseScene();
+  releaseGLContext();
+  closeDrawTarget();
+}

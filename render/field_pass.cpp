@@ -1,0 +1,201 @@
+// The two drawing paths of the metaball pass, and auto's switch from exact to fast. Shared by
+// desktop GL 3.0 (or its framebuffer-object and float-texture extensions), OpenGL ES 3 and
+// WebGL 2 (with a float colour-buffer extension): the calls below are common to all three.
+#include "render/field_pass.h"
+
+#include <chrono>
+#include <string>
+
+#include "render/blob_shape.h"
+#include "render/field_grid.h"
+#include "render/fullscreen_quad.h"
+#include "render/gl_context.h"
+#include "render/scene_setup.h"
+#include "render/shader_composer.h"
+#include "render/shader_dialect.h"
+#include "render/shader_program.h"
+#include "scene/frame_clock.h"
+#include "scene/settings.h"
+
+DrawQuality drawQuality = DrawQuality::exact;
+
+namespace {
+
+constexpr GLint fieldUnit = 4;  // clear of the ghosting ring's units 0 to 3
+
+struct FieldPass {
+  DrawPath path = DrawPath::exact;
+  int spacing = 0;              // the settings' grid spacing; 0: they need exact
+  FieldGrid grid;               // the grid over the window
+  GLuint texture = 0;           // the sums at the grid points (RGBA16F)
+  GLuint framebuffer = 0;
+  bool targetWorks = false;     // the GL renders into the float target
+  zunoShader* finish = nullptr; // built once fast is needed
+  bool trying = false;          // auto's trial of exact runs
+  PathTrial trial;
+} field;
+
+// Allocates the target at the grid's size; true when it is complete.
+bool sizeFieldTarget() {
+  glActiveTexture(GL_TEXTURE0 + fieldUnit);
+  glBindTexture(GL_TEXTURE_2D, field.texture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, field.grid.width, field.grid.height, 0, GL_RGBA,
+               GL_FLOAT, nullptr);
+  glActiveTexture(GL_TEXTURE0);
+  GLint previous = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  return complete;
+}
+
+// The float target, bound for good on its own unit, filtered between grid points.
+bool makeFieldTarget() {
+  if (!floatTargetsOffered()) return false;
+  glGenTextures(1, &field.texture);
+  glActiveTexture(GL_TEXTURE0 + fieldUnit);
+  glBindTexture(GL_TEXTURE_2D, field.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glActiveTexture(GL_TEXTURE0);
+  glGenFramebuffers(1, &field.framebuffer);
+  GLint previous = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, field.texture, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  return sizeFieldTarget();
+}
+
+// Where the finish program finds a window point in the field.
+void uploadGridUniforms() {
+  if (field.finish) {
+    field.finish->enable(true);
+    field.finish->setUniform2f("fieldScale", field.grid.scale[0], field.grid.scale[1]);
+    field.finish->setUniform2f("fieldOffset", field.grid.offset[0], field.grid.offset[1]);
+  }
+  metaballShader->enable(true);
+}
+
+// metaballShader replaced by the program of path; the old one stays if the new one fails.
+void buildMetaballProgram(DrawPath path) {
+  const SaverSettings drawn = drawableSettings(saverSettings);
+  const std::string text = fragmentPreamble + (path == DrawPath::fast
+                                                   ? composeFieldShader(drawn)
+                                                   : composeMetaballShader(drawn));
+  zunoShader* built = new zunoShader(metaballVertexSource, text);
+  delete metaballShader;
+  metaballShader = built;
+  field.path = path;
+  metaballShader->enable(true);
+  if (path == DrawPath::fast)
+    metaballShader->setUniform1f("fieldSpacing", static_cast<float>(field.grid.spacing));
+}
+
+void buildFinishProgram() {
+  if (field.finish) return;
+  const SaverSettings drawn = drawableSettings(saverSettings);
+  field.finish = new zunoShader(metaballVertexSource,
+                                fragmentPreamble + composeFinishShader(drawn));
+  field.finish->enable(true);
+  field.finish->setUniform1i("field", fieldUnit);
+  field.finish->setUniform1f("THRESHOLD", densityThreshold);
+}
+
+bool fastPossible() { return field.spacing > 0 && field.targetWorks; }
+
+// auto's trial has found exact too slow: the fast programs take over with the same uniforms.
+void switchToFast() {
+  try {
+    buildFinishProgram();
+    buildMetaballProgram(DrawPath::fast);
+  } catch (const ShaderBuildError&) {
+    metaballShader->enable(true);
+    return;  // the GL said why; exact goes on drawing
+  }
+  uploadMetaballUniforms();
+  uploadGridUniforms();
+}
+
+void startTrial() {
+  field.trying = drawQuality == DrawQuality::automatic && fastPossible();
+  field.trial = PathTrial{};
+}
+
+// The sums on the grid, then every pixel finished from them.
+void drawFromField() {
+  GLint target = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
+  glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
+  glViewport(0, 0, field.grid.width, field.grid.height);
+  drawFullScreenQuad();
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
+  glViewport(0, 0, clientRect.right, clientRect.bottom);
+  field.finish->enable(true);
+  drawFullScreenQuad();
+  metaballShader->enable(true);
+}
+
+}  // namespace
+
+DrawPath currentDrawPath() { return field.path; }
+
+void startDrawPath() {
+  field = FieldPass{};
+  if (drawQuality != DrawQuality::exact) {
+    field.spacing = fieldSpacingFor(drawableSettings(saverSettings));
+    field.grid = fieldGridFor(field.spacing, clientRect.right, clientRect.bottom);
+    field.targetWorks = field.spacing > 0 && makeFieldTarget();
+  }
+  const bool fast = drawQuality == DrawQuality::fast && fastPossible();
+  if (fast) buildFinishProgram();
+  buildMetaballProgram(fast ? DrawPath::fast : DrawPath::exact);
+  uploadGridUniforms();
+  startTrial();
+}
+
+void resizeDrawPath() {
+  if (!fastPossible()) return;
+  field.grid = fieldGridFor(field.spacing, clientRect.right, clientRect.bottom);
+  field.targetWorks = sizeFieldTarget();
+  // auto decides again at the new size, from exact; a target the GL refuses leaves exact too.
+  if (field.path == DrawPath::fast &&
+      (drawQuality == DrawQuality::automatic || !field.targetWorks)) {
+    try {
+      buildMetaballProgram(DrawPath::exact);
+      uploadMetaballUniforms();
+    } catch (const ShaderBuildError&) {
+      metaballShader->enable(true);  // the GL said why; the old program draws on
+    }
+  }
+  uploadGridUniforms();
+  startTrial();
+}
+
+void releaseDrawPath() {
+  delete field.finish;
+  if (field.texture != 0) glDeleteTextures(1, &field.texture);
+  if (field.framebuffer != 0) glDeleteFramebuffers(1, &field.framebuffer);
+  field = FieldPass{};
+}
+
+void drawMetaballPass() {
+  if (field.path == DrawPath::fast) return drawFromField();
+  if (!field.trying) return drawFullScreenQuad();
+  // Timed to the GL's end of the pass, during the few frames of the trial only. A pixel read
+  // back waits for the drawing everywhere; a browser's finish() need not.
+  GLubyte pixel[4];
+  glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+  const auto start = std::chrono::steady_clock::now();
+  drawFullScreenQuad();
+  glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+  const double milliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  bool tooSlow = false;
+  if (!notePathTrial(field.trial, milliseconds, tooSlow)) return;
+  field.trying = false;
+  if (tooSlow) switchToFast();
+}
