@@ -64,7 +64,8 @@ describe(`the page in ${engine}`, () => {
     for (const look of looks) {
       const desktop = execFileSync(composedShader, look, { encoding: 'utf8' });
       const query = look.map((w) => w.replace(/^distance=(\d)/, (_, d) => `distance=${names[d]}`)).join('&');
-      const page = await openPage(browser, `${recorded}?${query}`, { waitFrames: 0 });
+      // The exact path, whose text the desktop composes; auto may add the coarse field's.
+      const page = await openPage(browser, `${recorded}?${query}&quality=exact`, { waitFrames: 0 });
       await page.waitForFunction(() => window.vorlixss?.frames > 0, { polling: 50 });
       const texts = await page.evaluate(() => window.shaderTexts.filter((t) => t.includes('MAX_BALLS')));
       assert.equal(texts.length, 1, `${query}: metaball texts built: ${texts.length}`);

@@ -230,6 +230,11 @@ class WebKitPage {
     await (await this.session.findElement(By.css(selector))).click();
   }
 
+  // Picks an option of a <select> as a hand does: WebDriver clicks the option.
+  async select(selector, value) {
+    await (await this.session.findElement(By.css(`${selector} option[value="${value}"]`))).click();
+  }
+
   async $eval(selector, fn, ...args) {
     return this.session.executeScript(
       `return (${fn}).apply(null, [document.querySelector(arguments[0]), ...Array.from(arguments).slice(1)]);`,
