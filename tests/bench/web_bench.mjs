@@ -18,8 +18,11 @@ const [outDir, secondsText, roundsText, startsText, minutesText, ...sizes] = pro
 const seconds = Number(secondsText), rounds = Number(roundsText), starts = Number(startsText);
 const memoryMinutes = Number(minutesText);
 const chosen = process.env.VORLIX_BENCH_SETTINGS?.split(',');
+// NOTE: the exact drawing path throughout: the ceiling draws the exact path's shader texts,
+// and auto may take the coarse field on one engine and not on another.
 const settings = [['default', 'count=12&ghosting=0'], ['ghosting', 'count=12&ghosting=1'],
-  ['rich', 'count=20&feather=1&contour=1&ghosting=0']].filter(([name]) => !chosen || chosen.includes(name));
+  ['rich', 'count=20&feather=1&contour=1&ghosting=0']].filter(([name]) => !chosen || chosen.includes(name))
+  .map(([name, query]) => [name, `${query}&quality=exact`]);
 const ticksPerSecond = 100;  // the kernel's USER_HZ for /proc/PID/stat
 const lines = [];
 const note = (key, value) => { lines.push(`${key}=${value}`); console.error(`web (${engine}): ${key}=${value}`); };
@@ -194,7 +197,7 @@ for (let i = 0; i < starts; ++i) {
   const tab = await browser.newPage();
   if (engine !== 'webkit') await tab.setCacheEnabled(false);
   await tab.setViewport({ width: 1280, height: 720 });
-  await tab.goto(`${server.url}probe/?seed=7&first=${i}`, { waitUntil: 'load' });
+  await tab.goto(`${server.url}probe/?seed=7&quality=exact&first=${i}`, { waitUntil: 'load' });
   await tab.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 60000, polling: 20 });
   firsts.push(await tab.evaluate(() => window.firstFrameMs));
   await tab.close();
@@ -205,7 +208,7 @@ note('first_frame_ms', firsts.map((ms) => ms.toFixed(1)).join(' '));
 if (memoryMinutes > 0) {
   const tab = await browser.newPage();
   await tab.setViewport({ width: 1280, height: 720 });
-  await tab.goto(`${server.url}page/?ghosting=1&seed=7`, { waitUntil: 'load' });
+  await tab.goto(`${server.url}page/?ghosting=1&seed=7&quality=exact`, { waitUntil: 'load' });
   await tab.waitForFunction(() => (window.vorlixss?.frames ?? 0) >= 3, { timeout: 60000 });
   const samples = [];
   for (let minute = 0; minute <= memoryMinutes; ++minute) {
