@@ -3,10 +3,13 @@
 // WebGL 2 (with a float colour-buffer extension): the calls below are common to all three.
 #include "render/field_pass.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <string>
 
 #include "render/blob_shape.h"
+#include "render/field_cull.h"
 #include "render/field_grid.h"
 #include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
@@ -14,6 +17,7 @@
 #include "render/shader_composer.h"
 #include "render/shader_dialect.h"
 #include "render/shader_program.h"
+#include "scene/balls.h"
 #include "scene/frame_clock.h"
 #include "scene/settings.h"
 
@@ -34,6 +38,32 @@ struct FieldPass {
   bool trying = false;          // auto's trial of exact runs
   PathTrial trial;
 } field;
+
+PixelRect finishRects[cullRectCapacity];  // where the finish pass draws this frame
+PixelRect fieldRects[cullRectCapacity];   // the grid points those pixels read
+
+// The grid points a finish rectangle reads, with one more on each side, as the window pixels
+// that the grid's viewport maps onto them (texel j spans j to j + 1 times width / grid width).
+PixelRect gridRect(const PixelRect& r) {
+  const float s = static_cast<float>(field.grid.spacing);
+  const float across = static_cast<float>(clientRect.right) / static_cast<float>(field.grid.width);
+  const float up = static_cast<float>(clientRect.bottom) / static_cast<float>(field.grid.height);
+  const float left = std::max(0.0f, std::floor(r.x0 / s) - 1.0f);
+  const float bottom = std::max(0.0f, std::floor(r.y0 / s) - 1.0f);
+  const float right = std::min(static_cast<float>(field.grid.width), std::floor(r.x1 / s) + 3.0f);
+  const float top = std::min(static_cast<float>(field.grid.height), std::floor(r.y1 / s) + 3.0f);
+  return {left * across, bottom * up, right * across, top * up};
+}
+
+// The bound's view of the scene this frame.
+CullScene cullScene(float (&falloff)[BALL_SLOTS]) {
+  const SaverSettings drawn = drawableSettings(saverSettings);
+  const float blobHeight = blobHeightFor(blobExponent);
+  const float scale = falloffScaleFor(blobHeight);
+  for (int i = 0; i < BALL_SLOTS; ++i) falloff[i] = scale / (ballRadius[i] * ballRadius[i]);
+  return {ballPos, falloff, static_cast<int>(drawn.nBalls), blobHeight, drawn.func_type,
+          lowestVisibleDensity(drawn.feather, drawn.contour), field.grid.spacing};
+}
 
 // Allocates the target at the grid's size; true when it is complete.
 bool sizeFieldTarget() {
@@ -125,17 +155,25 @@ void startTrial() {
   field.trial = PathTrial{};
 }
 
-// The sums on the grid, then every pixel finished from them.
+// Only where colour can show: the sums at the grid points those pixels read; black, as the
+// exact pass leaves it, everywhere; then those pixels finished from the sums.
 void drawFromField() {
+  float falloff[BALL_SLOTS];
+  const int count =
+      colouredRects(cullScene(falloff), clientRect.right, clientRect.bottom, finishRects);
+  for (int i = 0; i < count; ++i) fieldRects[i] = gridRect(finishRects[i]);
   GLint target = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
   glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
   glViewport(0, 0, field.grid.width, field.grid.height);
-  drawFullScreenQuad();
+  drawPixelRects(fieldRects, count);
   glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
   glViewport(0, 0, clientRect.right, clientRect.bottom);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   field.finish->enable(true);
-  drawFullScreenQuad();
+  drawPixelRects(finishRects, count);
   metaballShader->enable(true);
 }
 

@@ -4,6 +4,7 @@
 
 #include <GL/glew.h>
 
+#include "render/field_cull.h"
 #include "scene/frame_clock.h"
 
 // Counter-clockwise from the lower-left corner, so it faces the viewer and survives culling.
@@ -19,5 +20,17 @@ void drawFullScreenQuad() {
   glVertex2f(width, height);
   glTexCoord2f(0.0f, 1.0f);
   glVertex2f(0.0f, height);
+  glEnd();
+}
+
+// Each counter-clockwise, in the pixel projection.
+void drawPixelRects(const PixelRect* rects, int count) {
+  glBegin(GL_QUADS);
+  for (const PixelRect* r = rects; r != rects + count; ++r) {
+    glVertex2f(r->x0, r->y0);
+    glVertex2f(r->x1, r->y0);
+    glVertex2f(r->x1, r->y1);
+    glVertex2f(r->x0, r->y1);
+  }
   glEnd();
 }

@@ -1,8 +1,11 @@
-// The fast drawing's GL-free parts: the quality names, auto's trial, the grid and the shaders
-// of its two passes.
+// The fast drawing's GL-free parts: the quality names, auto's trial, the grid, the shaders of
+// its two passes and the bound that leaves black tiles out of them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "render/draw_quality.h"
+#include "render/field_cull.h"
 #include "render/field_grid.h"
 #include "render/shader_composer.h"
 
@@ -84,6 +87,57 @@ TEST(DrawPath, BothPassesEndWithTheExactShadersOwnFinishing) {
       EXPECT_NE(field.find("\t\tdensity = blobHeight*exp(-falloff[i]*dot(d, d));\n"),
                 std::string::npos);
       EXPECT_NE(field.find("gl_FragColor = vec4(addColor.xyz, totalDensity);"), std::string::npos);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The total density at a window point, as the shaders sum it (floor included).
+float totalAt(const CullScene& scene, float x, float y) {
+  float sum = std::exp(-0.002f * y * y);
+  for (int i = 0; i < scene.count; ++i) {
+    const float dx = scene.centres[i].x - x, dy = scene.centres[i].y - y;
+    const float d2 = dx * dx + dy * dy;
+    sum += scene.blobHeight *
+           std::exp(scene.funcType == 1 ? -100.0f * scene.falloff[i] * std::sqrt(d2)
+                                        : -scene.falloff[i] * d2);
+  }
+  return sum;
+}
+
+TEST(DrawPath, EveryPixelLeftOutOfTheFinishIsBlackWhereverItsGridPointsLie) {
+  const Vec3 centres[4] = {{100, 600, 0}, {130, 610, 0}, {900, 300, 0}, {1270, 5, 0}};
+  const float falloff[4] = {2.6f / 900, 2.6f / 2500, 2.6f / 400, 2.6f / 40000};  // radii 30 to 200
+  PixelRect rects[cullRectCapacity];
+  for (const int funcType : {0, 1})
+    for (const bool contour : {false, true}) {
+      SCOPED_TRACE(funcType * 2 + contour);
+      const CullScene scene = {centres, falloff, 4, 7.0f, funcType,
+                               lowestVisibleDensity(false, contour), 5};
+      const int count = colouredRects(scene, 1280, 720, rects);
+      ASSERT_GT(count, 0);
+      double area = 0;
+      for (int i = 0; i < count; ++i) area += (rects[i].x1 - rects[i].x0) * (rects[i].y1 - rects[i].y0);
+      EXPECT_LT(area, 0.5 * 1280 * 720);  // it leaves out most of a sparse picture
+      int outsideChecked = 0;
+      for (float y = 0.5f; y < 720; y += 3)
+        for (float x = 0.5f; x < 1280; x += 3) {
+          bool inside = false;
+          for (int i = 0; i < count && !inside; ++i)
+            inside = x >= rects[i].x0 && x < rects[i].x1 && y >= rects[i].y0 && y < rects[i].y1;
+          if (inside) continue;
+          ++outsideChecked;
+          // The pixel and the grid points it is filtered from (up to a spacing away).
+          for (const float dx : {-5.0f, 0.0f, 5.0f})
+            for (const float dy : {-5.0f, 0.0f, 5.0f})
+              ASSERT_LT(totalAt(scene, x + dx, y + dy) - std::exp(-0.002f * (y + dy) * (y + dy)) +
+                            std::exp(-0.002f * y * y),
+                        scene.visibleFrom)
+                  << x << "," << y;
+        }
+      EXPECT_GT(outsideChecked, 1000);
     }
 }
 
