@@ -48,6 +48,9 @@ async function pageFrame(name) {
       for (const [option, value] of Object.entries(settings))
         if (module.ccall('vorlix_set', 'number', ['string', 'string'], [option, value]) !== 0)
           throw new Error(`${option}=${value}: ${module.UTF8ToString(module._vorlix_message())}`);
+      // The exact path, which the Linux side draws here; auto would try it and may leave it.
+      if (module.ccall('vorlix_set_quality', 'number', ['string'], ['exact']) !== 0)
+        throw new Error(`quality: ${module.UTF8ToString(module._vorlix_message())}`);
       if (module._vorlix_start(w, h, 20261207) !== 0)
         throw new Error(`start: ${module.UTF8ToString(module._vorlix_message())}`);
       let now = 5000;
