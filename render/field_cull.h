@@ -1,6 +1,7 @@
-// Where the fast path's finish pass can show anything but black: the density a tile can hold
-// is bounded from the balls' centres, so tiles far enough from all of them are left to a
-// clear instead of being finished pixel by pixel. Portable, so it is unit-tested natively.
+// Where the fast path's finish pass can show anything but black: the density and the colour
+// a tile can hold are bounded from the balls' centres, so tiles far enough from all of them
+// are left to a clear instead of being finished pixel by pixel. Portable, so it is
+// unit-tested natively.
 #pragma once
 
 #include "scene/balls.h"
@@ -10,17 +11,25 @@ struct PixelRect {
   float x0, y0, x1, y1;
 };
 
-// Tiles are cullTile pixels wide, or wider on a window of more than cullTilesAcross of them.
-constexpr int cullTile = 32;
+// Tiles are a whole number of grid spacings near cullTile pixels wide, or wider on a window of
+// more than cullTilesAcross of them, so that each tile's grid points are its own but for the
+// row and column on its far edges.
+constexpr int cullTile = 16;
 constexpr int cullTilesAcross = 128;
 // Runs of marked tiles, one row at a time; with more, the whole window is one rectangle.
 constexpr int cullRectCapacity = cullTilesAcross * cullTilesAcross / 2;
 
-// What the bound needs: the drawn balls' centres and fall-offs, the density peak, the
-// distance function (0 or 1: exp(-D^2) or exp(-|D|)), the lowest total density that shows
-// colour, and the grid spacing (a filtered pixel mixes grid points that far away).
+// Below this density-weighted colour sum no channel reaches half a level of an 8-bit
+// target: the brightest finishing scales the normalised sums by 1.1, and normalising never
+// raises a channel since the fourth component is 1.
+constexpr float invisibleColour = 0.45f / 255.0f / 1.1f;
+
+// What the bound needs: the drawn balls' centres, colours and fall-offs, the density peak,
+// the distance function (0 or 1: exp(-D^2) or exp(-|D|)), the lowest total density that
+// shows colour, and the grid spacing.
 struct CullScene {
   const Vec3* centres;
+  const Vec3* colours;
   const float* falloff;
   int count;
   float blobHeight;
@@ -33,6 +42,10 @@ struct CullScene {
 // to THRESHOLD / 2 - 0.05), 0.45 with feather, else the threshold 0.5.
 float lowestVisibleDensity(bool feather, bool contour);
 
-// Writes the rectangles to finish into rects and returns their number: every pixel outside
-// them has a total density below visibleFrom, so the finishing leaves it black.
-int colouredRects(const CullScene& scene, int width, int height, PixelRect* rects);
+// Writes the rectangles of window pixels to finish into finish, and those of grid points
+// that the finish reads into field (in points, origin the lower-left point), and returns their
+// number (the same for both): every pixel outside them has, at both grid points it is
+// filtered from along each axis, a total density below visibleFrom or a colour sum below
+// invisibleColour, so the finishing leaves it black.
+int colouredRects(const CullScene& scene, int width, int height, PixelRect* finish,
+                  PixelRect* field);

@@ -37,31 +37,24 @@ struct FieldPass {
   zunoShader* finish = nullptr; // built once fast is needed
   bool trying = false;          // auto's trial of exact runs
   PathTrial trial;
+  CullScene bound{};            // the bound's view of the scene, fixed from the start
 } field;
 
 PixelRect finishRects[cullRectCapacity];  // where the finish pass draws this frame
 PixelRect fieldRects[cullRectCapacity];   // the grid points those pixels read
 
-// The grid points a finish rectangle reads, with one more on each side, as the window pixels
-// that the grid's viewport maps onto them (texel j spans j to j + 1 times width / grid width).
-PixelRect gridRect(const PixelRect& r) {
-  const float s = static_cast<float>(field.grid.spacing);
+// Grid rectangles in the window coordinates that the grid's viewport maps onto its points.
+void toGridViewport(PixelRect* rects, int count) {
   const float across = static_cast<float>(clientRect.right) / static_cast<float>(field.grid.width);
   const float up = static_cast<float>(clientRect.bottom) / static_cast<float>(field.grid.height);
-  const float left = std::max(0.0f, std::floor(r.x0 / s) - 1.0f);
-  const float bottom = std::max(0.0f, std::floor(r.y0 / s) - 1.0f);
-  const float right = std::min(static_cast<float>(field.grid.width), std::floor(r.x1 / s) + 3.0f);
-  const float top = std::min(static_cast<float>(field.grid.height), std::floor(r.y1 / s) + 3.0f);
-  return {left * across, bottom * up, right * across, top * up};
+  for (PixelRect* r = rects; r != rects + count; ++r)
+    *r = {r->x0 * across, r->y0 * up, r->x1 * across, r->y1 * up};
 }
 
-// The bound's view of the scene this frame.
-CullScene cullScene(float (&falloff)[BALL_SLOTS]) {
-  const SaverSettings drawn = drawableSettings(saverSettings);
-  const float blobHeight = blobHeightFor(blobExponent);
-  const float scale = falloffScaleFor(blobHeight);
-  for (int i = 0; i < BALL_SLOTS; ++i) falloff[i] = scale / (ballRadius[i] * ballRadius[i]);
-  return {ballPos, falloff, static_cast<int>(drawn.nBalls), blobHeight, drawn.func_type,
+// The bound's view of the scene: the balls' live centres, and what stays fixed from the start.
+CullScene boundFor(const SaverSettings& drawn) {
+  return {ballPos, ballColor, ballFalloff, static_cast<int>(drawn.nBalls),
+          blobHeightFor(blobExponent), drawn.func_type,
           lowestVisibleDensity(drawn.feather, drawn.contour), field.grid.spacing};
 }
 
@@ -76,6 +69,8 @@ bool sizeFieldTarget() {
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
   glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  // Points no frame has drawn yet are read with no weight; zeros, not whatever the memory held.
+  if (complete) glClear(GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
   return complete;
 }
@@ -137,17 +132,18 @@ void buildFinishProgram() {
 
 bool fastPossible() { return field.spacing > 0 && field.targetWorks; }
 
-// auto's trial has found exact too slow: the fast programs take over with the same uniforms.
-void switchToFast() {
+// metaballShader becomes path's program with the scene's uniforms; if the GL refuses a
+// program (it has said why), the old one draws on and false is returned.
+bool rebuildOrKeep(DrawPath path) {
   try {
-    buildFinishProgram();
-    buildMetaballProgram(DrawPath::fast);
+    if (path == DrawPath::fast) buildFinishProgram();
+    buildMetaballProgram(path);
   } catch (const ShaderBuildError&) {
     metaballShader->enable(true);
-    return;  // the GL said why; exact goes on drawing
+    return false;
   }
   uploadMetaballUniforms();
-  uploadGridUniforms();
+  return true;
 }
 
 void startTrial() {
@@ -157,17 +153,14 @@ void startTrial() {
 
 // Only where colour can show: the sums at the grid points those pixels read; black, as the
 // exact pass leaves it, everywhere; then those pixels finished from the sums.
-void drawFromField() {
-  float falloff[BALL_SLOTS];
+void drawFromField(GLuint target) {
   const int count =
-      colouredRects(cullScene(falloff), clientRect.right, clientRect.bottom, finishRects);
-  for (int i = 0; i < count; ++i) fieldRects[i] = gridRect(finishRects[i]);
-  GLint target = 0;
-  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
+      colouredRects(field.bound, clientRect.right, clientRect.bottom, finishRects, fieldRects);
+  toGridViewport(fieldRects, count);
   glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
   glViewport(0, 0, field.grid.width, field.grid.height);
   drawPixelRects(fieldRects, count);
-  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
+  glBindFramebuffer(GL_FRAMEBUFFER, target);
   glViewport(0, 0, clientRect.right, clientRect.bottom);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -184,9 +177,11 @@ DrawPath currentDrawPath() { return field.path; }
 void startDrawPath() {
   field = FieldPass{};
   if (drawQuality != DrawQuality::exact) {
-    field.spacing = fieldSpacingFor(drawableSettings(saverSettings));
+    const SaverSettings drawn = drawableSettings(saverSettings);
+    field.spacing = fieldSpacingFor(drawn);
     field.grid = fieldGridFor(field.spacing, clientRect.right, clientRect.bottom);
     field.targetWorks = field.spacing > 0 && makeFieldTarget();
+    field.bound = boundFor(drawn);
   }
   const bool fast = drawQuality == DrawQuality::fast && fastPossible();
   if (fast) buildFinishProgram();
@@ -201,14 +196,8 @@ void resizeDrawPath() {
   field.targetWorks = sizeFieldTarget();
   // auto decides again at the new size, from exact; a target the GL refuses leaves exact too.
   if (field.path == DrawPath::fast &&
-      (drawQuality == DrawQuality::automatic || !field.targetWorks)) {
-    try {
-      buildMetaballProgram(DrawPath::exact);
-      uploadMetaballUniforms();
-    } catch (const ShaderBuildError&) {
-      metaballShader->enable(true);  // the GL said why; the old program draws on
-    }
-  }
+      (drawQuality == DrawQuality::automatic || !field.targetWorks))
+    rebuildOrKeep(DrawPath::exact);
   uploadGridUniforms();
   startTrial();
 }
@@ -220,8 +209,8 @@ void releaseDrawPath() {
   field = FieldPass{};
 }
 
-void drawMetaballPass() {
-  if (field.path == DrawPath::fast) return drawFromField();
+void drawMetaballPass(GLuint target) {
+  if (field.path == DrawPath::fast) return drawFromField(target);
   if (!field.trying) return drawFullScreenQuad();
   // Timed to the GL's end of the pass, during the few frames of the trial only. A pixel read
   // back waits for the drawing everywhere; a browser's finish() need not.
@@ -235,5 +224,5 @@ void drawMetaballPass() {
   bool tooSlow = false;
   if (!notePathTrial(field.trial, milliseconds, tooSlow)) return;
   field.trying = false;
-  if (tooSlow) switchToFast();
+  if (tooSlow && rebuildOrKeep(DrawPath::fast)) uploadGridUniforms();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "render/draw_quality.h"
+#include "render/gl_api.h"
 
 // What the host asks for before initScene. Exact unless a host says otherwise: the Windows
 // saver always draws exactly.
@@ -24,5 +25,6 @@ void resizeDrawPath();
 // Gives back the finish program, the target and its framebuffer.
 void releaseDrawPath();
 
-// The metaball pass into the bound framebuffer, metaballShader current before and after.
-void drawMetaballPass();
+// The metaball pass into target, the framebuffer bound now (0: the window's), metaballShader
+// current before and after.
+void drawMetaballPass(GLuint target);

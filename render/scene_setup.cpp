@@ -55,13 +55,14 @@ void uploadMetaballUniforms() {
   uploadBlobUniforms();
 }
 
+float ballFalloff[BALL_SLOTS];
+
 void uploadBlobUniforms() {
   const float blobHeight = blobHeightFor(blobExponent);
   const float scale = falloffScaleFor(blobHeight);
-  float falloff[BALL_SLOTS];
-  for (int i = 0; i < BALL_SLOTS; ++i) falloff[i] = scale / (ballRadius[i] * ballRadius[i]);
+  for (int i = 0; i < BALL_SLOTS; ++i) ballFalloff[i] = scale / (ballRadius[i] * ballRadius[i]);
   metaballShader->enable(true);
-  setMetaballUniform1fv("falloff", BALL_SLOTS, falloff);
+  setMetaballUniform1fv("falloff", BALL_SLOTS, ballFalloff);
   metaballShader->setUniform1f("blobHeight", blobHeight);
   metaballShader->setUniform1f("THRESHOLD", densityThreshold);
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "scene/balls.h"
+
 class zunoShader;
 
 extern zunoShader* metaballShader;  // null before initScene and after releaseScene
@@ -22,6 +24,10 @@ void uploadMetaballUniforms();
 
 // Uploads falloff, blobHeight and THRESHOLD to the metaball program.
 void uploadBlobUniforms();
+
+// Each ball's fall-off as uploaded last (from its radius, fixed from the start), which the
+// fast path's bound reads too.
+extern float ballFalloff[BALL_SLOTS];
 
 // Makes the picture fill a drawable of the new size: clientRect, viewport, projection and
 // the ring's frames follow it; the balls keep moving, inside the new bounds from the next step.

@@ -20,11 +20,11 @@ bool runFrameTick(uint32_t now) {
   advanceSimulation(elapsed);
   if (ghostRingActive()) {
     beginGhostFrame();
-    drawMetaballPass();  // into the ring
+    drawMetaballPass(ringFramebuffer);
     compositeGhostFrames();
     drawFullScreenQuad();  // the blend
   } else {
-    drawMetaballPass();  // straight into the back buffer
+    drawMetaballPass(0);  // straight into the back buffer
   }
   metaballShader->enable(true);
   return true;

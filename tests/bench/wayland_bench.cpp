@@ -25,6 +25,7 @@
 #include "host_linux/options.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_surface.h"
+#include "render/field_pass.h"
 #include "render/gl_context.h"
 #include "render/gl_context_egl.h"
 #include "saver/frame_tick.h"
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
     return fail(failure);
   seedRandom(1);
   saverSettings = parsed.options.settings;
+  drawQuality = parsed.options.quality;  // as the program draws
   initScene();
   std::printf("renderer=%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   std::printf("gl_version=%s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));

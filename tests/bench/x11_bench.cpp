@@ -17,6 +17,7 @@
 #include "gl_floor.h"
 #include "host_linux/options.h"
 #include "host_x11/x11_window.h"
+#include "render/field_pass.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
 #include "saver/frame_tick.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
   probeShaderSupport();
   requireShaderEntryPoints();
   saverSettings = parsed.options.settings;
+  drawQuality = parsed.options.quality;  // as the program draws
   initScene();
   std::printf("renderer=%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   std::printf("gl_version=%s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));

@@ -2,6 +2,7 @@
 // its two passes and the bound that leaves black tiles out of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/draw_quality.h"
@@ -94,48 +95,78 @@ TEST(DrawPath, BothPassesEndWithTheExactShadersOwnFinishing) {
 
 namespace {
 
-// The total density at a window point, as the shaders sum it (floor included).
-float totalAt(const CullScene& scene, float x, float y) {
-  float sum = std::exp(-0.002f * y * y);
+// The total density at a window point, as the shaders sum it (floor included), and the
+// density-weighted colour's brightest channel there.
+struct Sums {
+  float density, colour;
+};
+Sums sumsAt(const CullScene& scene, float x, float y) {
+  Sums sums = {std::exp(-0.002f * y * y), 0.0f};
   for (int i = 0; i < scene.count; ++i) {
     const float dx = scene.centres[i].x - x, dy = scene.centres[i].y - y;
     const float d2 = dx * dx + dy * dy;
-    sum += scene.blobHeight *
+    const float density = scene.blobHeight *
            std::exp(scene.funcType == 1 ? -100.0f * scene.falloff[i] * std::sqrt(d2)
                                         : -scene.falloff[i] * d2);
+    const Vec3& c = scene.colours[i];
+    sums.density += density;
+    sums.colour += density * std::max({c.x, c.y, c.z});
   }
-  return sum;
+  return sums;
 }
 
-TEST(DrawPath, EveryPixelLeftOutOfTheFinishIsBlackWhereverItsGridPointsLie) {
+bool within(const PixelRect* rects, int count, float x, float y) {
+  for (int i = 0; i < count; ++i)
+    if (x >= rects[i].x0 && x < rects[i].x1 && y >= rects[i].y0 && y < rects[i].y1) return true;
+  return false;
+}
+
+TEST(DrawPath, EveryPixelLeftOutOfTheFinishIsBlackAndEveryOneFinishedHasItsGridPoints) {
   const Vec3 centres[4] = {{100, 600, 0}, {130, 610, 0}, {900, 300, 0}, {1270, 5, 0}};
+  const Vec3 colours[4] = {{1, 0, 0}, {0.2f, 0.9f, 0.1f}, {0.5f, 0.5f, 1}, {0.3f, 0.3f, 0.3f}};
   const float falloff[4] = {2.6f / 900, 2.6f / 2500, 2.6f / 400, 2.6f / 40000};  // radii 30 to 200
-  PixelRect rects[cullRectCapacity];
+  static PixelRect finish[cullRectCapacity], field[cullRectCapacity];
   for (const int funcType : {0, 1})
     for (const bool contour : {false, true}) {
       SCOPED_TRACE(funcType * 2 + contour);
-      const CullScene scene = {centres, falloff, 4, 7.0f, funcType,
-                               lowestVisibleDensity(false, contour), 5};
-      const int count = colouredRects(scene, 1280, 720, rects);
+      const int spacing = 5;
+      const CullScene scene = {centres, colours, falloff, 4, 7.0f, funcType,
+                               lowestVisibleDensity(false, contour), spacing};
+      const int count = colouredRects(scene, 1280, 720, finish, field);
       ASSERT_GT(count, 0);
-      double area = 0;
-      for (int i = 0; i < count; ++i) area += (rects[i].x1 - rects[i].x0) * (rects[i].y1 - rects[i].y0);
+      double area = 0, floorBand = 0;
+      for (int i = 0; i < count; ++i) {
+        area += (finish[i].x1 - finish[i].x0) * (finish[i].y1 - finish[i].y0);
+        if (finish[i].y0 == 0 && finish[i].x0 > 400 && finish[i].x1 < 800) floorBand += 1;
+      }
       EXPECT_LT(area, 0.5 * 1280 * 720);  // it leaves out most of a sparse picture
+      // The floor alone, with no ball near enough to colour it, stays black.
+      if (funcType == 0) {
+        EXPECT_EQ(floorBand, 0);
+      }
       int outsideChecked = 0;
-      for (float y = 0.5f; y < 720; y += 3)
+      for (float y = 0.5f; y < 720; y += 2)
         for (float x = 0.5f; x < 1280; x += 3) {
-          bool inside = false;
-          for (int i = 0; i < count && !inside; ++i)
-            inside = x >= rects[i].x0 && x < rects[i].x1 && y >= rects[i].y0 && y < rects[i].y1;
-          if (inside) continue;
+          // The grid points the pixel is filtered from; the floor is the finish's own, at y.
+          const float left = std::floor(x / spacing), below = std::floor(y / spacing);
+          if (within(finish, count, x, y)) {
+            for (const float px : {left, left + 1})
+              for (const float py : {below, below + 1})
+                ASSERT_TRUE(within(field, count, px + 0.5f, py + 0.5f)) << x << "," << y;
+            continue;
+          }
           ++outsideChecked;
-          // The pixel and the grid points it is filtered from (up to a spacing away).
-          for (const float dx : {-5.0f, 0.0f, 5.0f})
-            for (const float dy : {-5.0f, 0.0f, 5.0f})
-              ASSERT_LT(totalAt(scene, x + dx, y + dy) - std::exp(-0.002f * (y + dy) * (y + dy)) +
-                            std::exp(-0.002f * y * y),
-                        scene.visibleFrom)
-                  << x << "," << y;
+          float density = 0, colour = 0;
+          for (const float px : {left, left + 1})
+            for (const float py : {below, below + 1}) {
+              const Sums sums = sumsAt(scene, px * spacing, py * spacing);
+              density = std::max(density, sums.density + std::exp(-0.002f * y * y) -
+                                              std::exp(-0.002f * py * spacing * py * spacing));
+              colour = std::max(colour, sums.colour);
+            }
+          // All of them too thin, or all too dark, so that no mix of them shows.
+          ASSERT_TRUE(density < scene.visibleFrom || colour < invisibleColour)
+              << x << "," << y << ": " << density << ", " << colour;
         }
       EXPECT_GT(outsideChecked, 1000);
     }
