@@ -171,7 +171,7 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     return "";
   }
   if (name == "quality") {
-    if (!drawQualityFromName(value, options.quality)) return takes(option, "auto, exact or fast", value);
+    if (!drawQualityFromName(value, options.quality)) return takes(option, drawQualityChoices, value);
     return "";
   }
   if (name == "window-id" && program == LinuxProgram::wayland) {

@@ -132,7 +132,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_panel_set(const char* option, const char* value)
 EMSCRIPTEN_KEEPALIVE int vorlix_set_quality(const char* name) {
   message = drawQualityFromName(name, pageQuality)
                 ? ""
-                : std::string("quality takes auto, exact or fast, not \"") + name + "\"";
+                : std::string("quality takes ") + drawQualityChoices + ", not \"" + name + "\"";
   return message.empty() ? 0 : 1;
 }
 

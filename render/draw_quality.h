@@ -7,6 +7,8 @@
 // What the user asks for, in the order of drawQualityNames.
 enum class DrawQuality { automatic, exact, fast };
 constexpr const char* drawQualityNames[3] = {"auto", "exact", "fast"};
+// The names as the refusal of a bad one lists them.
+constexpr const char* drawQualityChoices = "auto, exact or fast";
 
 // True, with quality set, when name is one of drawQualityNames.
 bool drawQualityFromName(const char* name, DrawQuality& quality);

@@ -74,6 +74,19 @@ class OnDisplay : public ::testing::Test {
     return found;
   }
 
+  // In this process, as the program starts: its own window of the given size on the test
+  // screen, and the GL context on it. Callers check HasFatalFailure().
+  void openInProcess(int width, int height) {
+    setenv("DISPLAY", screen->name().c_str(), 1);
+    HostOptions options;
+    options.width = width;
+    options.height = height;
+    std::string failure;
+    ASSERT_TRUE(openDrawTarget(options, failure)) << failure;
+    clientRect = {0, 0, width, height};
+    ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, failure)) << failure;
+  }
+
   // The program's window once mapped, known by its title and found as tools find a
   // process's window, by _NET_WM_PID; 0 after fifteen seconds.
   Window ownWindow(const Program& program) {
@@ -346,14 +359,7 @@ TEST_F(OnDisplay, AStartThatFailsSaysOneLineAndShowsNoWindow) {
 // was hidden the first tick only reads the clock, so the balls go on without a jump, and the
 // balls move alike whatever the ticks' period.
 TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndMovesTheBallsAlikeAtAnyPeriod) {
-  setenv("DISPLAY", screen->name().c_str(), 1);
-  HostOptions options;
-  options.width = 160;
-  options.height = 120;
-  std::string failure;
-  ASSERT_TRUE(openDrawTarget(options, failure)) << failure;
-  clientRect = {0, 0, 160, 120};
-  ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, failure)) << failure;
+  ASSERT_NO_FATAL_FAILURE(openInProcess(160, 120));
   saverSettings = defaultSettings;
   saverSettings.motionBlur = saverSettings.feather = saverSettings.contour = true;
   initScene();
@@ -445,14 +451,7 @@ TEST_F(OnDisplay, TheFastPathKeepsThePictureAndAutoPicksItOnSoftwareGl) {
   }
   output(std::string("rm -rf ") + scratch);
 
-  setenv("DISPLAY", screen->name().c_str(), 1);
-  HostOptions options;
-  options.width = 640;
-  options.height = 480;
-  std::string failure;
-  ASSERT_TRUE(openDrawTarget(options, failure)) << failure;
-  clientRect = {0, 0, 640, 480};
-  ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, failure)) << failure;
+  ASSERT_NO_FATAL_FAILURE(openInProcess(640, 480));
   saverSettings = defaultSettings;
   drawQuality = DrawQuality::automatic;
   initScene();
