@@ -91,7 +91,7 @@ void createGhostRing() {
 }
 
 // Directs the next pass into the ring texture of the next role, with the metaball program.
-void beginGhostFrame() {
+GLuint beginGhostFrame() {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
   // No ring texture may stay bound for sampling while the ring is drawn into.
   for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
@@ -101,6 +101,7 @@ void beginGhostFrame() {
   const int slot = takeRingPass();
   glDrawBuffer(ringAttachments[slot]);
   metaballShader->enable(true);
+  return ringFramebuffer;
 }
 
 // Directs the next pass to the back buffer: ghost program, four frames bound, cleared.

@@ -16,8 +16,9 @@ void createGhostRing();
 // Creates one ring texture into name; always true.
 bool createRingTexture(GLuint& name);
 
-// Draws into the ring: the metaball program current, draw buffer of the next role.
-void beginGhostFrame();
+// Draws into the ring: the metaball program current, draw buffer of the next role. Returns
+// the framebuffer it bound, where the metaball pass draws.
+GLuint beginGhostFrame();
 
 // Draws to the window: back buffer cleared, ghost program current with the four frames bound.
 void compositeGhostFrames();

@@ -71,13 +71,15 @@ void createGhostRing() {
 }
 
 // Directs the next pass into the ring texture of the next role, with the metaball program.
-void beginGhostFrame() {
+GLuint beginGhostFrame() {
   for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
-  glBindFramebuffer(GL_FRAMEBUFFER, slotFramebuffers[takeRingPass()]);
+  const GLuint slot = slotFramebuffers[takeRingPass()];
+  glBindFramebuffer(GL_FRAMEBUFFER, slot);
   metaballShader->enable(true);
+  return slot;
 }
 
 // Directs the next pass to the canvas: ghost program, four frames bound, cleared. The

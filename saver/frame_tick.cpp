@@ -19,8 +19,7 @@ bool runFrameTick(uint32_t now) {
   if (!takeTickReading(now, elapsed)) return false;  // the first tick only records
   advanceSimulation(elapsed);
   if (ghostRingActive()) {
-    beginGhostFrame();
-    drawMetaballPass(ringFramebuffer);
+    drawMetaballPass(beginGhostFrame());  // into the ring
     compositeGhostFrames();
     drawFullScreenQuad();  // the blend
   } else {
