@@ -116,7 +116,7 @@ wine_startup_report() {
   counted=$(for f in "$out"/run-*.txt; do echo "$(kv "$f" allocations_in_ticks) $(kv "$f" ticks_checked)"; done)
   allocs=$(awk "$awk_figures"'
     has($1) { n++; if ($1 > most) most = $1; ticks += $2 } !has($1) { missing++ }
-    END { printf "%s, over %d ticks%s", n ? most " at most per run" : "no data", ticks,
+    END { printf "%s, over %d ticks%s", n ? most + 0 " at most per run" : "no data", ticks,
                  missing ? sprintf(" (no data from %d runs)", missing) : "" }' <<<"$counted")
   echo "| heap allocations during ticks (malloc, calloc, realloc of our module, all runs) | $allocs |"
 }
