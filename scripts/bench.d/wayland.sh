@@ -12,6 +12,15 @@ wl_exe="$root/build/linux/vorlixss-wayland"
 wl_bench="$root/build/linux/tests/bench/wayland_bench"
 bare_egl="$root/build/linux/tests/bench/bare_egl"
 
+# The runtime folder before any sway of ours: a stopped sway's is gone, and clients started
+# later (the browsers) must not look for its socket.
+outer_runtime_dir=${XDG_RUNTIME_DIR-}
+stop_sway() {
+  headless_sway_stop
+  unset WAYLAND_DISPLAY SWAYSOCK
+  if [ -n "$outer_runtime_dir" ]; then export XDG_RUNTIME_DIR=$outer_runtime_dir; else unset XDG_RUNTIME_DIR; fi
+}
+
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 # A fresh sway with one output of the size; SWAYSOCK for swaymsg.
 start_sway() {
@@ -129,7 +138,7 @@ wayland_runs() {
         run_wayland "delay-33333-r$r" "$wl_delay_seconds" --root --count 12 --delay 33333
       done
     fi
-    headless_sway_stop
+    stop_sway
   done
   start_display 1280x720
   for r in $(seq "$wl_delay_rounds"); do
@@ -169,7 +178,7 @@ wayland_quality_runs() {
       run_wayland "quality-$q-r$r" "$wlq_seconds" --root --quality "$q"
     done
   done
-  headless_sway_stop
+  stop_sway
 }
 
 # Frames per second, CPU % and CPU ms per frame of one quality's rounds, "-" each when none.

@@ -18,7 +18,8 @@ build_web_page() {
 # web_bench.mjs in ENGINE with its arguments after the engine.
 # NOTE: the headless shell needs no display, and one that is gone (the last Xvfb's) makes
 # its GPU process fail, leaving the page without WebGL; Firefox and WebKit start their own.
-web_bench() { VORLIX_ENGINE=$1 env -u DISPLAY node tests/bench/web_bench.mjs "${@:2}"; }
+# Nor a Wayland one: Firefox then took a stopped sway's socket and the page hung.
+web_bench() { VORLIX_ENGINE=$1 env -u DISPLAY -u WAYLAND_DISPLAY node tests/bench/web_bench.mjs "${@:2}"; }
 
 # The whole --web part: vorlixss at each size, then each engine; web-report.md.
 web_runs() {
