@@ -8,6 +8,9 @@
 //   node web_bench.mjs OUT_DIR SECONDS ROUNDS STARTS MEMORY_MINUTES SIZE...
 // Writes OUT_DIR/web-ENGINE.txt (key=value lines) for scripts/bench's report.
 // VORLIX_BENCH_SETTINGS=NAME[,NAME] measures only those settings (default, ghosting, rich).
+// VORLIX_BENCH_QUALITIES=Q,Q (of auto, exact, fast) takes turns between the page drawn with
+// each quality instead of the page and its ceiling: keys Q_fps_SIZE_NAME, Q_cpu_..., Q_rounds_...,
+// Q_cpu_ms_per_frame_... and Q_path_... (the path the page drew with at the end).
 import { copyFileSync, cpSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync }
   from 'node:fs';
 import { dirname, join } from 'node:path';
@@ -18,11 +21,11 @@ const [outDir, secondsText, roundsText, startsText, minutesText, ...sizes] = pro
 const seconds = Number(secondsText), rounds = Number(roundsText), starts = Number(startsText);
 const memoryMinutes = Number(minutesText);
 const chosen = process.env.VORLIX_BENCH_SETTINGS?.split(',');
-// NOTE: the exact drawing path throughout: the ceiling draws the exact path's shader texts,
-// and auto may take the coarse field on one engine and not on another.
+const qualities = process.env.VORLIX_BENCH_QUALITIES?.split(',');
+// NOTE: the exact drawing path where the page meets its ceiling: the ceiling draws the exact
+// path's shader texts, and auto may take the coarse field on one engine and not on another.
 const settings = [['default', 'count=12&ghosting=0'], ['ghosting', 'count=12&ghosting=1'],
-  ['rich', 'count=20&feather=1&contour=1&ghosting=0']].filter(([name]) => !chosen || chosen.includes(name))
-  .map(([name, query]) => [name, `${query}&quality=exact`]);
+  ['rich', 'count=20&feather=1&contour=1&ghosting=0']].filter(([name]) => !chosen || chosen.includes(name));
 const ticksPerSecond = 100;  // the kernel's USER_HZ for /proc/PID/stat
 const lines = [];
 const note = (key, value) => { lines.push(`${key}=${value}`); console.error(`web (${engine}): ${key}=${value}`); };
@@ -161,30 +164,43 @@ async function bareConfigFor(query, width, height) {
     ghostVertex: ghosting ? ghostVertex : null, ghostFragment: ghosting ? ghostFragment : null };
 }
 
-// Frames per second and CPU of the page and of its ceiling, in turns.
+// Frames per second and CPU of the page and of its ceiling (or of the page with each
+// quality), in turns.
 for (const [name, query] of settings) {
   for (const size of sizes) {
     const [width, height] = size.split('x').map(Number);
-    writeFileSync(join(site, 'bare', 'bare-config.js'),
-      `window.bareConfig = ${JSON.stringify(await bareConfigFor(query, width, height))};\n`);
+    // [the keys' name, the folder, the query]
+    const runs = qualities ? qualities.map((q) => [q, 'page', `${query}&quality=${q}`])
+      : [['page', 'page', `${query}&quality=exact`], ['bare', 'bare', query]];
+    if (!qualities) {
+      writeFileSync(join(site, 'bare', 'bare-config.js'),
+        `window.bareConfig = ${JSON.stringify(await bareConfigFor(`${query}&quality=exact`, width, height))};\n`);
+    }
     const tab = await browser.newPage();
     await tab.setViewport({ width, height });
-    const sum = { page: { frames: 0, seconds: 0, cpu: 0 }, bare: { frames: 0, seconds: 0, cpu: 0 } };
-    const each = { page: [], bare: [] };
+    const sum = {}, each = {}, path = {};
+    for (const [which] of runs) { sum[which] = { frames: 0, seconds: 0, cpu: 0 }; each[which] = []; }
     for (let round = 0; round < rounds; ++round) {
-      for (const which of round % 2 ? ['bare', 'page'] : ['page', 'bare']) {
-        await tab.goto(`${server.url}${which}/?${query}&seed=7`, { waitUntil: 'load' });
-        const got = await countFrames(tab, which);
+      for (const [which, folder, address] of round % 2 ? [...runs].reverse() : runs) {
+        await tab.goto(`${server.url}${folder}/?${address}&seed=7`, { waitUntil: 'load' });
+        const got = await countFrames(tab, folder);
         for (const key of Object.keys(got)) sum[which][key] += got[key];
         each[which].push((got.frames / got.seconds).toFixed(2));
+        if (qualities) {
+          path[which] = await tab.evaluate(() => (window.vorlixss.module._vorlix_draw_path() ? 'fast' : 'exact'));
+        }
       }
     }
     await tab.close();
-    for (const which of ['page', 'bare']) {
+    for (const [which] of runs) {
       const s = sum[which];
       note(`${which}_fps_${size}_${name}`, (s.frames / s.seconds).toFixed(2));
       note(`${which}_cpu_${size}_${name}`, (s.cpu / s.seconds * 100).toFixed(0));
       note(`${which}_rounds_${size}_${name}`, each[which].join(' '));
+      if (qualities) {
+        note(`${which}_cpu_ms_per_frame_${size}_${name}`, (s.cpu / s.frames * 1000).toFixed(2));
+        note(`${which}_path_${size}_${name}`, path[which]);
+      }
     }
   }
 }
