@@ -14,10 +14,11 @@ struct PixelRect {
 // Tiles are a whole number of grid spacings near cullTile pixels wide, or wider on a window of
 // more than cullTilesAcross of them, so that each tile's grid points are its own but for the
 // row and column on its far edges.
-constexpr int cullTile = 16;
-constexpr int cullTilesAcross = 128;
-// Runs of marked tiles, one row at a time; with more, the whole window is one rectangle.
-constexpr int cullRectCapacity = cullTilesAcross * cullTilesAcross / 2;
+constexpr int cullTile = 8;
+constexpr int cullTilesAcross = 256;
+// Runs of marked tiles, one row at a time; with more, the whole window is one rectangle
+// (a picture that broken up gains nothing from the bound).
+constexpr int cullRectCapacity = cullTilesAcross * cullTilesAcross / 8;
 
 // Below this density-weighted colour sum no channel reaches half a level of an 8-bit
 // target: the brightest finishing scales the normalised sums by 1.1, and normalising never
