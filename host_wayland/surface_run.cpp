@@ -10,19 +10,22 @@
 #include <string>
 
 #include "host_linux/frame_loop.h"
+#include "host_linux/scene_start.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_input.h"
 #include "host_wayland/wayland_surface.h"
 #include "render/fps_overlay.h"
 #include "render/gl_context_egl.h"
-#include "render/field_pass.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
-#include "scene/frame_clock.h"
-#include "scene/random.h"
-#include "scene/settings.h"
 
 namespace {
+
+// The surface's scene and renderer.
+struct SurfaceScene {
+  Scene scene;
+  Renderer renderer;
+};
 
 const char* const compositorLostLine = "lost the connection to the Wayland compositor";
 
@@ -47,31 +50,18 @@ uint32_t runSeed(const HostOptions& options, const SurfacePlace& place) {
                    place.outputGlobal);
 }
 
-// Programs, ring, balls; empty when they started, else the reason.
-std::string startScene(const HostOptions& options) {
-  try {
-    saverSettings = options.settings;
-    drawQuality = options.quality;
-    initScene();
-    return "";
-  } catch (const std::exception& failure) {
-    releaseScene();  // what was built before the failure
-    return std::string("the saver could not start: ") + failure.what();
-  }
-}
-
 // The surface takes its new size: buffers, picture and opaque area follow.
-void followSize() {
+void followSize(SurfaceScene& run) {
   wl_surface_set_buffer_scale(drawSurface.surface, drawSurface.scale);
   resizeEGLWindow(bufferWidth(), bufferHeight());
-  resizeScene(bufferWidth(), bufferHeight());
+  resizeScene(run.renderer, run.scene, bufferWidth(), bufferHeight());
   markOpaque();
   drawSurface.resized = false;
 }
 
 // Draws a frame whenever the tick is due and the compositor has shown the last one, until
 // something ends the run; its end.
-int runFrames(const HostOptions& options, const SurfacePlace& place) {
+int runFrames(SurfaceScene& run, const HostOptions& options, const SurfacePlace& place) {
   TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
   bool shown = false;  // the first frame went to the compositor
   for (;;) {
@@ -94,11 +84,11 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
     if (drawSurface.wasHidden) {
       // Shown again after a while: the first tick only reads the clock, and the balls go on
       // from where they were.
-      forgetTickReading();
-      restartFpsCount();
+      forgetTickReading(run.scene.clock);
+      restartFpsCount(run.renderer);
       drawSurface.wasHidden = false;
     }
-    if (drawSurface.resized) followSize();
+    if (drawSurface.resized) followSize(run);
     // A surface that is not shown sends no frame callback: the wait then has no end but the
     // compositor's events and the stop signals, and costs nothing.
     const int64_t wait = framePending() ? noTimeout : std::max<int64_t>(schedule.untilDue(), 0);
@@ -109,8 +99,8 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
     if (framePending() || !schedule.due() || stopRequested() || input.ended) continue;
     const uint32_t now = monotonicMilliseconds();
     // A tick that only read the clock leaves the schedule due: the first frame follows at once.
-    if (!runFrameTick(now)) continue;
-    if (options.showFps) drawFpsOverlay(now);
+    if (!runFrameTick(run.renderer, run.scene, now)) continue;
+    if (options.showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
     askForFrame(now);
     swapEGLBuffers();
     if (!shown) report(place, 'R');
@@ -121,9 +111,9 @@ int runFrames(const HostOptions& options, const SurfacePlace& place) {
 
 // Takes away everything a run made, in the reverse order; the compositor then shows nothing
 // of it.
-void releaseRun() {
-  releaseFpsOverlay();
-  releaseScene();
+void releaseRun(SurfaceScene& run) {
+  releaseFpsOverlay(run.renderer);
+  releaseScene(run.renderer);
   releaseEGLContext();
   destroyDrawSurface();
   stopInput();
@@ -152,31 +142,32 @@ int runSurface(const HostOptions& options, const SurfacePlace& place) {
     }
     role = wayland.layerShell ? SurfaceRole::layer : SurfaceRole::fullscreen;
   }
-  seedRandom(runSeed(options, place));
+  SurfaceScene run;
+  seedRandom(run.scene.random, runSeed(options, place));
   startInput(place.saver);
   bool started = createDrawSurface(role, output, static_cast<int>(options.width),
                                    static_cast<int>(options.height), failure);
   if (started) {
     markOpaque();
-    clientRect = {0, 0, bufferWidth(), bufferHeight()};
+    run.scene.rect = {0, 0, bufferWidth(), bufferHeight()};
     started = initEGLContext(wayland.display, drawSurface.surface, bufferWidth(),
                              bufferHeight(), failure);
   }
   if (started) {
-    failure = startScene(options);
+    failure = startSurfaceScene(run.renderer, run.scene, options);
     started = failure.empty();
   }
-  if (started && options.showFps && !initFpsOverlay())
+  if (started && options.showFps && !initFpsOverlay(run.renderer))
     std::fputs("vorlixss-wayland: the frame rate cannot be shown with this driver\n", stderr);
   if (!started) {
     // A start cut short by the compositor's end is that end, not the step that noticed it.
     const bool lost = wl_display_roundtrip(wayland.display) < 0;
-    releaseRun();
+    releaseRun(run);
     if (stopRequested()) return runEnded;
     if (lost) return place.saver ? runCompositorGone : failRun(compositorLostLine);
     return failRun(failure);
   }
-  const int end = runFrames(options, place);
-  releaseRun();
+  const int end = runFrames(run, options, place);
+  releaseRun(run);
   return end;
 }

@@ -16,14 +16,10 @@
 #include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_webgl.h"
-#include "render/ring_roles.h"
 #include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "saver/frame_tick.h"
-#include "scene/balls.h"
-#include "scene/frame_clock.h"
-#include "scene/random.h"
-#include "scene/settings.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -45,11 +41,13 @@ bool keepBalls = false;                        // the return puts the lost scene
 bool showFps = false;                          // fps=1: the frame-rate line over the picture
 DrawQuality pageQuality = DrawQuality::automatic;  // quality=: the drawing path asked for
 
-// The balls across a lost context, so that drawing goes on where it stopped.
-struct BallSnapshot {
-  Vec3 position[BALL_SLOTS], previous[BALL_SLOTS], color[BALL_SLOTS];
-  float radius[BALL_SLOTS];
-} kept;
+// The canvas's scene and renderer: each start makes a fresh one.
+struct PageRun {
+  Scene scene;
+  Renderer renderer;
+} run;
+
+BallSet kept;  // the balls across a lost context, so that drawing goes on where it stopped
 
 // A seed that differs between pages opened in the same second.
 uint32_t clockSeed() {
@@ -61,21 +59,20 @@ uint32_t clockSeed() {
 // with the notice in message.
 int buildScene() {
   clearKeptReports();
-  saverSettings = pageSettings;
-  drawQuality = pageQuality;
+  run.scene.settings = pageSettings;
   try {
-    initScene();
+    initScene(run.renderer, run.scene, pageQuality);
   } catch (const ShaderBuildError&) {
     message = shaderFailureText + keptReports();
-    releaseScene();
+    releaseScene(run.renderer);
     return 2;
   } catch (const std::exception& failure) {
     message = std::string("VorlixSS could not start: ") + failure.what();
-    releaseScene();
+    releaseScene(run.renderer);
     return 3;
   }
   // A line the GL refuses is left out: the picture matters more than its rate.
-  if (showFps && !initFpsOverlay()) releaseFpsOverlay();
+  if (showFps && !initFpsOverlay(run.renderer)) releaseFpsOverlay(run.renderer);
   message = keptReports();  // what weakened the start (ghosting off), if anything
   sceneReady = true;
   return 0;
@@ -84,22 +81,10 @@ int buildScene() {
 // Ends the scene, if one runs.
 void dropScene() {
   if (sceneReady) {
-    releaseFpsOverlay();
-    releaseScene();
+    releaseFpsOverlay(run.renderer);
+    releaseScene(run.renderer);
   }
   sceneReady = false;
-}
-
-// The ring's roles and the clock as a fresh program has them, so that a start from the same
-// seed and tick times draws what the desktop program draws.
-void resetRun() {
-  ancientIndex = 0;
-  lastIndex = 1;
-  curIndex = 2;
-  nextIndex = 3;
-  ringPassCount = 1;
-  forgetTickReading();
-  stepRemainder = 0.0f;
 }
 
 }  // namespace
@@ -138,7 +123,9 @@ EMSCRIPTEN_KEEPALIVE int vorlix_set_quality(const char* name) {
 
 // The path asked for (0 auto, 1 exact, 2 fast) and the one that draws (0 exact, 1 fast).
 EMSCRIPTEN_KEEPALIVE int vorlix_quality() { return static_cast<int>(pageQuality); }
-EMSCRIPTEN_KEEPALIVE int vorlix_draw_path() { return currentDrawPath() == DrawPath::fast; }
+EMSCRIPTEN_KEEPALIVE int vorlix_draw_path() {
+  return currentDrawPath(run.renderer) == DrawPath::fast;
+}
 
 // Shows (1) or hides (0) the frame-rate line from the next start on.
 EMSCRIPTEN_KEEPALIVE void vorlix_show_fps(int shown) { showFps = shown != 0; }
@@ -167,15 +154,19 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
   message.clear();
   width = width < 1 ? 1 : width;
   height = height < 1 ? 1 : height;
-  clientRect = {0, 0, width, height};
+  // A fresh run, as a fresh program has it: a start from the same seed and tick times then
+  // draws what the desktop programs draw.
+  run = PageRun{};
+  run.scene.rect = {0, 0, width, height};
   setCanvasSize(canvasSelector, width, height);
-  seedRandom(seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
+  seedRandom(run.scene.random,
+             seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
   if (contextLost) {
     keepBalls = false;  // a lost context builds nothing: its return starts these settings afresh
     return 0;
   }
   if (!contextReady) {
-    if (!initWebGLContext(canvasSelector)) {
+    if (!initWebGLContext(canvasSelector, width, height)) {
       message = noWebGL2Text;
       return 1;
     }
@@ -183,7 +174,6 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
   } else {
     setPixelProjection(width, height);
   }
-  resetRun();
   return buildScene();
 }
 
@@ -191,8 +181,8 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
 EMSCRIPTEN_KEEPALIVE int vorlix_frame(double milliseconds) {
   if (!sceneReady || contextLost || !(milliseconds >= 0)) return 0;
   const uint32_t now = static_cast<uint32_t>(std::fmod(milliseconds, 4294967296.0));
-  if (!runFrameTick(now)) return 0;
-  if (showFps) drawFpsOverlay(now);
+  if (!runFrameTick(run.renderer, run.scene, now)) return 0;
+  if (showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
   return 1;
 }
 
@@ -202,16 +192,16 @@ EMSCRIPTEN_KEEPALIVE void vorlix_resize(int width, int height) {
   height = height < 1 ? 1 : height;
   setCanvasSize(canvasSelector, width, height);
   if (sceneReady && !contextLost)
-    resizeScene(width, height);
+    resizeScene(run.renderer, run.scene, width, height);
   else
-    clientRect = {0, 0, width, height};
+    run.scene.rect = {0, 0, width, height};
 }
 
 // The page is hidden: the next tick only records its time, so nothing jumps on return, and
 // the next frame only begins a new second of the frame-rate count.
 EMSCRIPTEN_KEEPALIVE void vorlix_pause() {
-  forgetTickReading();
-  restartFpsCount();
+  forgetTickReading(run.scene.clock);
+  restartFpsCount(run.renderer);
 }
 
 // Releases the scene and the context.
@@ -228,12 +218,7 @@ EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
   contextLost = true;
   keepBalls = sceneReady;
   if (!sceneReady) return;
-  for (int i = 0; i < BALL_SLOTS; ++i) {
-    kept.position[i] = ballPos[i];
-    kept.previous[i] = ballPrevPos[i];
-    kept.color[i] = ballColor[i];
-    kept.radius[i] = ballRadius[i];
-  }
+  kept = run.scene.balls;
   dropScene();  // the deletions are no-ops on a lost context, but free the names
 }
 
@@ -242,25 +227,16 @@ EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
 EMSCRIPTEN_KEEPALIVE int vorlix_context_restored() {
   if (!contextLost) return 0;
   contextLost = false;
-  renewWebGLContext();
-  if (!keepBalls) resetRun();
+  renewWebGLContext(run.scene.rect.right, run.scene.rect.bottom);
   const int status = buildScene();
   if (status != 0 || !keepBalls) return status;
-  for (int i = 0; i < BALL_SLOTS; ++i) {
-    ballPos[i] = kept.position[i];
-    ballPrevPos[i] = kept.previous[i];
-    ballColor[i] = kept.color[i];
-    ballRadius[i] = kept.radius[i];
-  }
-  metaballShader->enable(true);
-  setMetaballUniform3fv("color", BALL_SLOTS, &ballColor[0].x);
-  setMetaballUniform3fv("ball", BALL_SLOTS, &ballPos[0].x);
-  uploadBlobUniforms();
-  forgetTickReading();
+  run.scene.balls = kept;  // the physics parameters too: the same settings made them
+  uploadMetaballUniforms(run.renderer, run.scene);
+  forgetTickReading(run.scene.clock);
   return 0;
 }
 
 // The 20 ball centres (60 floats: x, y, z of each), for comparing runs.
-EMSCRIPTEN_KEEPALIVE const float* vorlix_ball_positions() { return &ballPos[0].x; }
+EMSCRIPTEN_KEEPALIVE const float* vorlix_ball_positions() { return &run.scene.balls.pos[0].x; }
 
 }  // extern "C"

@@ -8,18 +8,21 @@
 #include <exception>
 
 #include "host_linux/frame_loop.h"
+#include "host_linux/scene_start.h"
 #include "host_x11/x11_window.h"
 #include "render/fps_overlay.h"
 #include "render/gl_context.h"
 #include "render/gl_context_glx.h"
-#include "render/field_pass.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
-#include "scene/frame_clock.h"
-#include "scene/random.h"
-#include "scene/settings.h"
 
 namespace {
+
+// The run's one surface: its scene and its renderer.
+struct SaverRun {
+  Scene scene;
+  Renderer renderer;
+};
 
 // The one line of a start that failed.
 int failStart(const char* reason) {
@@ -27,27 +30,17 @@ int failStart(const char* reason) {
   return 1;
 }
 
-// The scene's start after the context: entry points, probe, settings, scene. Empty when it
-// started, else the reason it cannot draw.
+// What the GL must offer before the scene starts.
 // NOTE: the entry points are checked before the shared probe, unlike on Windows: without
 // OpenGL 2.0 the probe warns about a way round that this build cannot take, and a start
 // that fails says one line, the reason.
-std::string startScene(const HostOptions& options) {
-  try {
-    requireShaderEntryPoints();
-    probeShaderSupport();
-    saverSettings = options.settings;
-    drawQuality = options.quality;
-    initScene();
-    return "";
-  } catch (const std::exception& failure) {
-    releaseScene();  // what was built before the failure
-    return std::string("the saver could not start: ") + failure.what();
-  }
+void checkShaderSupport() {
+  requireShaderEntryPoints();
+  probeShaderSupport();
 }
 
 // Ticks until the own window is closed, the window is gone or a stop signal arrives.
-void runFrames(const HostOptions& options) {
+void runFrames(SaverRun& run, const HostOptions& options) {
   const bool showFps = options.showFps;
   const int connection = ConnectionNumber(drawTarget.display);
   TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
@@ -55,13 +48,15 @@ void runFrames(const HostOptions& options) {
     switch (takeWindowEvents()) {
       case WindowNews::gone:
       case WindowNews::close: return;
-      case WindowNews::resized: resizeScene(drawTarget.width, drawTarget.height); break;
+      case WindowNews::resized:
+        resizeScene(run.renderer, run.scene, drawTarget.width, drawTarget.height);
+        break;
       case WindowNews::nothing: break;
     }
     if (!drawTarget.mapped) {
       // Nothing can be seen, so nothing is drawn until the window is mapped again (an unmap
       // restarts the frame clock, and the frame-rate count starts afresh too).
-      restartFpsCount();
+      restartFpsCount(run.renderer);
       waitForInput(connection, noTimeout);
       continue;
     }
@@ -70,8 +65,8 @@ void runFrames(const HostOptions& options) {
     const uint32_t now = monotonicMilliseconds();
     // A tick that only read the clock leaves the schedule due: the first frame is drawn at
     // once instead of one idle period later.
-    if (!runFrameTick(now)) continue;
-    if (showFps) drawFpsOverlay(now);
+    if (!runFrameTick(run.renderer, run.scene, now)) continue;
+    if (showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
     swapWindowBuffers();
     schedule.ticked();
   }
@@ -87,14 +82,16 @@ int runSaver(const HostOptions& options) {
     closeDrawTarget();
     return failStart(failure.c_str());
   }
-  seedRandom(options.seeded ? options.seed
+  SaverRun run;
+  seedRandom(run.scene.random,
+             options.seeded ? options.seed
                             : startSeed(static_cast<uint32_t>(std::time(nullptr)),
                                         static_cast<uint32_t>(getpid()),
                                         static_cast<uint32_t>(drawTarget.window)));
-  clientRect = {0, 0, drawTarget.width, drawTarget.height};
-  bool started = initGLContext(drawTarget.display, drawTarget.window, failure);
+  run.scene.rect = {0, 0, drawTarget.width, drawTarget.height};
+  bool started = initGLContext(drawTarget.display, drawTarget.window, run.scene.rect, failure);
   if (started) {
-    failure = startScene(options);
+    failure = startSurfaceScene(run.renderer, run.scene, options, checkShaderSupport);
     started = failure.empty();
     if (!started) releaseGLContext();
   }
@@ -107,11 +104,11 @@ int runSaver(const HostOptions& options) {
     return gone ? 0 : failStart(failure.c_str());
   }
   showDrawTarget();
-  if (options.showFps && !initFpsOverlay())
+  if (options.showFps && !initFpsOverlay(run.renderer))
     std::fputs("vorlixss: this OpenGL cannot draw the frame-rate line, so none is shown\n", stderr);
-  runFrames(options);
-  releaseFpsOverlay();
-  releaseScene();
+  runFrames(run, options);
+  releaseFpsOverlay(run.renderer);
+  releaseScene(run.renderer);
   releaseGLContext();
   closeDrawTarget();
   return 0;

@@ -14,7 +14,6 @@
 #include "render/scene_setup.h"
 #include "render/shader_dialect.h"
 #include "render/shader_program.h"
-#include "scene/frame_clock.h"
 
 namespace {
 
@@ -40,20 +39,14 @@ const char* const glyphFragmentText =
     "  gl_FragColor = vec4(texel.rgb, 1.0);\n"
     "}\n";
 
-// The overlay's state, all of it made at the start of the run.
-struct FpsOverlay {
-  zunoShader* program = nullptr;  // the glyph program; null while there is no overlay
-  GLuint texture = 0;             // the line's bitmap, fpsBitmapWidth x fpsBitmapHeight
-  FpsCounter counter;             // the count and the line shown
-  DrawPath shownPath = DrawPath::exact;  // the path the line names
-} overlay;
-
-FpsBitmap bitmap;  // the line's texels, redrawn only when the line changes
+// The line's texels, redrawn only when a line changes; shared by every renderer of the thread.
+FpsBitmap bitmap;
 
 // Redraws the line, the drawing path after the rate ("FPS: 58.3 FAST"), into the texture
 // bound on glyphUnit: auto's choice is seen there.
-void uploadLine() {
-  overlay.shownPath = currentDrawPath();
+void uploadLine(Renderer& renderer) {
+  FpsOverlay& overlay = renderer.fps;
+  overlay.shownPath = currentDrawPath(renderer);
   char text[sizeof overlay.counter.line + 8];  // rasteriseFpsLine cuts what does not fit
   std::snprintf(text, sizeof text, "%s %s", overlay.counter.line,
                 overlay.shownPath == DrawPath::fast ? "FAST" : "EXACT");
@@ -65,7 +58,8 @@ void uploadLine() {
 
 }  // namespace
 
-bool initFpsOverlay() {
+bool initFpsOverlay(Renderer& renderer) {
+  FpsOverlay& overlay = renderer.fps;
   try {
     overlay.program = new zunoShader(loadShaderResource(ghostVertexResource),
                                      std::string(fragmentPreamble) + glyphFragmentText);
@@ -84,33 +78,35 @@ bool initFpsOverlay() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, fpsBitmapWidth, fpsBitmapHeight, 0, GL_RGBA,
                GL_UNSIGNED_BYTE, nullptr);
-  uploadLine();
-  if (metaballShader) metaballShader->enable(true);
+  uploadLine(renderer);
+  if (renderer.metaballShader) renderer.metaballShader->enable(true);
   return true;
 }
 
-void drawFpsOverlay(uint32_t nowMs) {
+void drawFpsOverlay(Renderer& renderer, const ClientRect& rect, uint32_t nowMs) {
+  FpsOverlay& overlay = renderer.fps;
   const bool changed = countFpsFrame(overlay.counter, nowMs);
   if (!overlay.program) return;
   // NOTE: with ghosting the tick leaves the ring's frames bound on units 0 to 3 and the
   // ghost program current; the glyph program samples only its own unit.
   glActiveTexture(glyphUnit);
   glBindTexture(GL_TEXTURE_2D, overlay.texture);
-  if (changed || overlay.shownPath != currentDrawPath()) uploadLine();
+  if (changed || overlay.shownPath != currentDrawPath(renderer)) uploadLine(renderer);
   overlay.program->enable(true);
   // The shadow row lies below the glyphs, so the glyphs stand margin pixels above the edge.
   glViewport(margin, margin - textScale, fpsBitmapWidth * textScale, fpsBitmapHeight * textScale);
-  drawFullScreenQuad();
-  setPixelProjection(clientRect.right, clientRect.bottom);
-  metaballShader->enable(true);
+  drawFullScreenQuad(rect);
+  setPixelProjection(rect.right, rect.bottom);
+  renderer.metaballShader->enable(true);
 }
 
-void restartFpsCount() {
-  overlay.counter.started = false;
-  overlay.counter.framesCounted = 0;
+void restartFpsCount(Renderer& renderer) {
+  renderer.fps.counter.started = false;
+  renderer.fps.counter.framesCounted = 0;
 }
 
-void releaseFpsOverlay() {
+void releaseFpsOverlay(Renderer& renderer) {
+  FpsOverlay& overlay = renderer.fps;
   delete overlay.program;
   if (overlay.texture != 0) glDeleteTextures(1, &overlay.texture);
   overlay = FpsOverlay{};

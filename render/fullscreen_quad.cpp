@@ -4,13 +4,10 @@
 
 #include <GL/glew.h>
 
-#include "render/field_cull.h"
-#include "scene/frame_clock.h"
-
 // Counter-clockwise from the lower-left corner, so it faces the viewer and survives culling.
-void drawFullScreenQuad() {
-  const float width = static_cast<float>(clientRect.right);
-  const float height = static_cast<float>(clientRect.bottom);
+void drawFullScreenQuad(const ClientRect& rect) {
+  const float width = static_cast<float>(rect.right);
+  const float height = static_cast<float>(rect.bottom);
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
   glVertex2f(0.0f, 0.0f);
@@ -24,7 +21,7 @@ void drawFullScreenQuad() {
 }
 
 // Each counter-clockwise, in the pixel projection.
-void drawPixelRects(const PixelRect* rects, int count) {
+void drawPixelRects(const QuadBuffers&, const ClientRect&, const PixelRect* rects, int count) {
   glBegin(GL_QUADS);
   for (const PixelRect* r = rects; r != rects + count; ++r) {
     glVertex2f(r->x0, r->y0);
@@ -34,3 +31,7 @@ void drawPixelRects(const PixelRect* rects, int count) {
   }
   glEnd();
 }
+
+// The desktop draws in immediate mode: no buffers.
+void createQuadBuffer(QuadBuffers&) {}
+void releaseQuadBuffer(QuadBuffers&) {}

@@ -5,15 +5,10 @@
 
 #include <GLES3/gl3.h>
 
-#include "render/field_cull.h"
-#include "scene/frame_clock.h"
-
 namespace {
 
-GLuint quadBuffer = 0;  // the four corners; 0 while no context holds them
-GLuint rectBuffer = 0;  // drawPixelRects's triangles, refilled per batch
-
-// Rectangles go in batches of this many, two triangles each, in clip space.
+// Rectangles go in batches of this many, two triangles each, in clip space. One batch's
+// corners at a time, shared by every renderer of the thread.
 constexpr int rectBatch = 256;
 GLfloat rectCorners[rectBatch * 12];
 
@@ -24,34 +19,35 @@ const GLfloat corners[8] = {-1.0f, -1.0f, 1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f};
 
 // Uploads the corners and points the position attribute at them for good: nothing else
 // draws from vertex arrays, so the state holds for the context's life.
-void createQuadBuffer() {
-  glGenBuffers(1, &quadBuffer);
-  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+void createQuadBuffer(QuadBuffers& quad) {
+  glGenBuffers(1, &quad.corners);
+  glBindBuffer(GL_ARRAY_BUFFER, quad.corners);
   glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
   glVertexAttribPointer(quadPositionAttribute, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
   glEnableVertexAttribArray(quadPositionAttribute);
-  glGenBuffers(1, &rectBuffer);
-  glBindBuffer(GL_ARRAY_BUFFER, rectBuffer);
+  glGenBuffers(1, &quad.rects);
+  glBindBuffer(GL_ARRAY_BUFFER, quad.rects);
   glBufferData(GL_ARRAY_BUFFER, sizeof rectCorners, nullptr, GL_STREAM_DRAW);
-  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+  glBindBuffer(GL_ARRAY_BUFFER, quad.corners);
 }
 
-// Gives the buffer back; safe without one.
-void releaseQuadBuffer() {
-  if (quadBuffer != 0) glDeleteBuffers(1, &quadBuffer);
-  if (rectBuffer != 0) glDeleteBuffers(1, &rectBuffer);
-  quadBuffer = rectBuffer = 0;
+// Gives the buffers back; safe without them.
+void releaseQuadBuffer(QuadBuffers& quad) {
+  if (quad.corners != 0) glDeleteBuffers(1, &quad.corners);
+  if (quad.rects != 0) glDeleteBuffers(1, &quad.rects);
+  quad = QuadBuffers{};
 }
 
 // One strip of two triangles over the whole viewport.
-void drawFullScreenQuad() { glDrawArrays(GL_TRIANGLE_STRIP, 0, 4); }
+void drawFullScreenQuad(const ClientRect&) { glDrawArrays(GL_TRIANGLE_STRIP, 0, 4); }
 
 // The corners from pixels into clip space (the viewport is the client area), each rectangle
 // two counter-clockwise triangles; the quad's corners are the attribute's source again after.
-void drawPixelRects(const PixelRect* rects, int count) {
-  const float sx = 2.0f / static_cast<float>(clientRect.right);
-  const float sy = 2.0f / static_cast<float>(clientRect.bottom);
-  glBindBuffer(GL_ARRAY_BUFFER, rectBuffer);
+void drawPixelRects(const QuadBuffers& quad, const ClientRect& rect, const PixelRect* rects,
+                    int count) {
+  const float sx = 2.0f / static_cast<float>(rect.right);
+  const float sy = 2.0f / static_cast<float>(rect.bottom);
+  glBindBuffer(GL_ARRAY_BUFFER, quad.rects);
   glVertexAttribPointer(quadPositionAttribute, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
   for (int first = 0; first < count; first += rectBatch) {
     const int batch = count - first < rectBatch ? count - first : rectBatch;
@@ -65,6 +61,6 @@ void drawPixelRects(const PixelRect* rects, int count) {
     glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(GLfloat) * 12 * batch, rectCorners);
     glDrawArrays(GL_TRIANGLES, 0, 6 * batch);
   }
-  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+  glBindBuffer(GL_ARRAY_BUFFER, quad.corners);
   glVertexAttribPointer(quadPositionAttribute, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 }

@@ -1,9 +1,7 @@
 // The blend pass's inputs: each ring frame on the unit of its role.
 #include "render/ghost_blend.h"
 
-#include "render/ghost_ring.h"
-#include "render/ring_roles.h"
-#include "render/scene_setup.h"
+#include "render/gl_api.h"
 #include "render/shader_program.h"
 
 namespace {
@@ -15,12 +13,12 @@ const char* const samplerNames[4] = {"ancientFrame", "lastFrame", "curFrame", "n
 
 }  // namespace
 
-void bindRingFramesForBlend() {
+void bindRingFramesForBlend(const GhostRing& ring, zunoShader& ghost) {
   int slots[4];
-  ringRoleSlots(slots);
+  ringRoleSlots(ring.roles, slots);
   for (int unit = 0; unit < 4; ++unit) {
     glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, ringTextures[slots[unit]]);
-    ghostShader->setUniform1i(samplerNames[unit], unit);  // set every frame, not once
+    glBindTexture(GL_TEXTURE_2D, ring.textures[slots[unit]]);
+    ghost.setUniform1i(samplerNames[unit], unit);  // set every frame, not once
   }
 }

@@ -2,5 +2,7 @@
 // frames bound by role to units 0 to 3 and named to the ghost program's samplers.
 #pragma once
 
-// Binds the frames for the blend; the ghost program must be current.
-void bindRingFramesForBlend();
+#include "render/renderer.h"
+
+// Binds ring's frames for the blend; ghost, the blend's program, must be current.
+void bindRingFramesForBlend(const GhostRing& ring, zunoShader& ghost);

@@ -9,19 +9,13 @@
 #include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_blend.h"
-#include "render/ring_roles.h"
-#include "render/scene_setup.h"
 #include "render/shader_program.h"
-#include "scene/frame_clock.h"
 
-GLuint ringTextures[4] = {0, 0, 0, 0};  // slot i is attached at ringAttachments[i]
+// Slot i's texture is attached at ringAttachments[i].
 const GLenum ringAttachments[4] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT,
                                    GL_COLOR_ATTACHMENT2_EXT, GL_COLOR_ATTACHMENT3_EXT};
-GLuint ringFramebuffer = 0;
 
 namespace {
-
-bool ringBuilt = false;  // set once createGhostRing has run, cleared by the release
 
 // The legacy component count: an unsized four-component colour format.
 constexpr GLint ringInternalFormat = 4;
@@ -36,18 +30,18 @@ const char* const readBufferText = "Read buffer pointer is none";
 const char* const unsupportedText = "Unsupported internal formats";
 const char* const unknownErrorText = "Unknown Error";
 
-// Gives the texture bound on the active unit a client-sized image of undefined content.
-void specifyRingImage() {
+// Gives the texture bound on the active unit an image of rect's size, of undefined content.
+void specifyRingImage(const ClientRect& rect) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   // GL_RGBA and GL_FLOAT describe only the absent client data; the storage format is the GL's.
-  glTexImage2D(GL_TEXTURE_2D, 0, ringInternalFormat, clientRect.right, clientRect.bottom, 0,
-               GL_RGBA, GL_FLOAT, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, ringInternalFormat, rect.right, rect.bottom, 0, GL_RGBA,
+               GL_FLOAT, nullptr);
 }
 
 }  // namespace
 
-// Creates one client-sized ring texture on the active unit and leaves it bound there.
-bool createRingTexture(GLuint& name) {
+// Creates one ring texture of rect's size on the active unit and leaves it bound there.
+bool createRingTexture(GLuint& name, const ClientRect& rect) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -55,16 +49,16 @@ bool createRingTexture(GLuint& name) {
   // GL_CLAMP, not GL_CLAMP_TO_EDGE: the quad samples texel centres only, so no border shows.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-  specifyRingImage();
+  specifyRingImage(rect);
   return true;
 }
 
 // Builds the ring: four textures, one framebuffer with them attached, the check, two
 // priming passes, and the window framebuffer bound again.
-void createGhostRing() {
+void buildGhostRing(GhostRing& ring, const ClientRect& rect, zunoShader& metaball) {
   int slots[4];
-  ringRoleSlots(slots);
-  for (int role = 0; role < 4; ++role) createRingTexture(ringTextures[slots[role]]);
+  ringRoleSlots(ring.roles, slots);
+  for (int role = 0; role < 4; ++role) createRingTexture(ring.textures[slots[role]], rect);
 
   // Unit 0 is enabled by the context set-up; unit 3 stays active.
   for (GLenum unit = GL_TEXTURE1; unit <= GL_TEXTURE3; ++unit) {
@@ -72,44 +66,44 @@ void createGhostRing() {
     glEnable(GL_TEXTURE_2D);
   }
 
-  glGenFramebuffersEXT(1, &ringFramebuffer);
-  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+  glGenFramebuffersEXT(1, &ring.framebuffer);
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ring.framebuffer);
   for (int role = 0; role < 4; ++role) {
     const int slot = slots[role];
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, ringAttachments[slot], GL_TEXTURE_2D,
-                              ringTextures[slot], 0);
+                              ring.textures[slot], 0);
   }
   checkFramebufferStatus();  // only reported: the ring is used all the same
-  ringBuilt = true;
+  ring.built = true;
 
   // Two priming passes at counts 1 and 2: neither turns, both fill the next role's texture.
   for (int pass = 0; pass < 2; ++pass) {
-    beginGhostFrame();
-    drawFullScreenQuad();
+    beginGhostFrame(ring, metaball);
+    drawFullScreenQuad(rect);
   }
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 }
 
 // Directs the next pass into the ring texture of the next role, with the metaball program.
-GLuint beginGhostFrame() {
-  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball) {
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ring.framebuffer);
   // No ring texture may stay bound for sampling while the ring is drawn into.
   for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
-  const int slot = takeRingPass();
+  const int slot = takeRingPass(ring.roles);
   glDrawBuffer(ringAttachments[slot]);
-  metaballShader->enable(true);
-  return ringFramebuffer;
+  metaball.enable(true);
+  return ring.framebuffer;
 }
 
 // Directs the next pass to the back buffer: ghost program, four frames bound, cleared.
-void compositeGhostFrames() {
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost) {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   glDrawBuffer(GL_BACK);
-  ghostShader->enable(true);
-  bindRingFramesForBlend();
+  ghost.enable(true);
+  bindRingFramesForBlend(ring, ghost);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
@@ -180,16 +174,16 @@ std::string ghostingUnavailableLine() {
   return std::string();
 }
 
-// Resizes all four frames to clientRect and clears them to black; the roles stay. Older
-// frames of the old size would be stretched into the blend, so the trail starts afresh.
-void resizeGhostRing() {
-  if (!ringBuilt) return;
-  for (GLuint name : ringTextures) {
+// Resizes all four frames to rect and clears them to black; the roles stay. Older frames of
+// the old size would be stretched into the blend, so the trail starts afresh.
+void resizeGhostRing(GhostRing& ring, const ClientRect& rect) {
+  if (!ring.built) return;
+  for (GLuint name : ring.textures) {
     glBindTexture(GL_TEXTURE_2D, name);
-    specifyRingImage();
+    specifyRingImage(rect);
   }
   glBindTexture(GL_TEXTURE_2D, 0);  // the next pass draws into them
-  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ringFramebuffer);
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, ring.framebuffer);
   for (GLenum attachment : ringAttachments) {
     glDrawBuffer(attachment);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -199,14 +193,14 @@ void resizeGhostRing() {
 }
 
 // True between the ring's creation and its release.
-bool ghostRingActive() { return ringBuilt; }
+bool ghostRingActive(const GhostRing& ring) { return ring.built; }
 
 // Deletes what the ring owns; with no ring only zero texture names, which the GL ignores.
-void releaseGhostRing() {
-  glDeleteTextures(4, ringTextures);  // names of 0 are ignored
+void releaseGhostRing(GhostRing& ring) {
+  glDeleteTextures(4, ring.textures);  // names of 0 are ignored
   // Without a ring the framebuffer-object entry points may not even be loaded.
-  if (ringFramebuffer != 0) glDeleteFramebuffersEXT(1, &ringFramebuffer);
-  for (GLuint& name : ringTextures) name = 0;
-  ringFramebuffer = 0;
-  ringBuilt = false;
+  if (ring.framebuffer != 0) glDeleteFramebuffersEXT(1, &ring.framebuffer);
+  for (GLuint& name : ring.textures) name = 0;
+  ring.framebuffer = 0;
+  ring.built = false;
 }

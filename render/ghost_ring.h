@@ -5,23 +5,32 @@
 #include <string>
 
 #include "render/gl_api.h"
+#include "render/renderer.h"
+#include "scene/frame_clock.h"
 
-extern GLuint ringTextures[4];            // slots 0 to 3; 0 while no ring exists
 extern const GLenum ringAttachments[4];   // colour attachment of each slot, fixed
-extern GLuint ringFramebuffer;            // 0 while no ring exists
 
-// Builds the ring: textures sized from clientRect, framebuffer, check, two priming passes.
-void createGhostRing();
+// The Windows saver's ring, under its old names (render/saver_renderer.cpp).
+extern GLuint (&ringTextures)[4];         // slots 0 to 3; 0 while no ring exists
+extern GLuint& ringFramebuffer;           // 0 while no ring exists
 
-// Creates one ring texture into name; always true.
-bool createRingTexture(GLuint& name);
+// Builds the ring: textures of size rect, framebuffer, check, two priming passes drawn with
+// metaball (the program of the metaball pass).
+void buildGhostRing(GhostRing& ring, const ClientRect& rect, zunoShader& metaball);
+void createGhostRing();  // the saver's (a name of its own: tests pass it as a callable)
 
-// Draws into the ring: the metaball program current, draw buffer of the next role. Returns
-// the framebuffer it bound, where the metaball pass draws.
-GLuint beginGhostFrame();
+// Creates one ring texture of size rect into name; always true.
+bool createRingTexture(GLuint& name, const ClientRect& rect);
+bool createRingTexture(GLuint& name);  // the saver's size
 
-// Draws to the window: back buffer cleared, ghost program current with the four frames bound.
-void compositeGhostFrames();
+// Draws into the ring: metaball current, draw buffer of the next role. Returns the
+// framebuffer it bound, where the metaball pass draws.
+GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball);
+GLuint beginGhostFrame();  // the saver's
+
+// Draws to the window: back buffer cleared, ghost current with the four frames bound.
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost);
+void compositeGhostFrames();  // the saver's
 
 // Reports an incomplete framebuffer (a message box on Windows).
 void checkFramebufferStatus();
@@ -41,12 +50,13 @@ bool framebufferObjectsAvailable();
 // four colour attachments); empty when the ring can be built.
 std::string ghostingUnavailableLine();
 
-// Gives the four frames the size of clientRect, cleared; nothing when no ring is built.
-void resizeGhostRing();
+// Gives the four frames the size rect, cleared; nothing when no ring is built.
+void resizeGhostRing(GhostRing& ring, const ClientRect& rect);
 
 // True while a built ring drives the frame (ghosting on and the ring built).
-bool ghostRingActive();
+bool ghostRingActive(const GhostRing& ring);
+bool ghostRingActive();  // the saver's
 
 // Deletes the four textures and, when one exists, the framebuffer object, and forgets the
 // names. Touches no framebuffer-object entry point when no ring was built.
-void releaseGhostRing();
+void releaseGhostRing(GhostRing& ring);

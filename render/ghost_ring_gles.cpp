@@ -12,82 +12,74 @@
 #include "render/diagnostics.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_blend.h"
-#include "render/ring_roles.h"
-#include "render/scene_setup.h"
 #include "render/shader_program.h"
-#include "scene/frame_clock.h"
 
-GLuint ringTextures[4] = {0, 0, 0, 0};  // slot i is attached at ringAttachments[i]
+// Each slot's texture is at attachment 0 of the slot's own framebuffer.
 const GLenum ringAttachments[4] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT0,
                                    GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT0};
-GLuint ringFramebuffer = 0;  // slot 0's framebuffer; 0 while no ring exists
 
 namespace {
 
-GLuint slotFramebuffers[4] = {0, 0, 0, 0};  // slot i's texture at attachment 0
-
-bool ringBuilt = false;  // set once createGhostRing has run, cleared by the release
-
-// Gives the texture bound on the active unit a client-sized image of undefined content.
-void specifyRingImage() {
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, clientRect.right, clientRect.bottom, 0, GL_RGBA,
+// Gives the texture bound on the active unit an image of rect's size, of undefined content.
+void specifyRingImage(const ClientRect& rect) {
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, rect.right, rect.bottom, 0, GL_RGBA,
                GL_UNSIGNED_BYTE, nullptr);
 }
 }  // namespace
 
 // Creates one client-sized ring texture on the active unit and leaves it bound there.
-bool createRingTexture(GLuint& name) {
+bool createRingTexture(GLuint& name, const ClientRect& rect) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);  // no mipmaps
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  specifyRingImage();
+  specifyRingImage(rect);
   return true;
 }
 
 // Builds the ring: four textures, one framebuffer with them attached, the check, two
 // priming passes, and the canvas's framebuffer bound again.
-void createGhostRing() {
+void buildGhostRing(GhostRing& ring, const ClientRect& rect, zunoShader& metaball) {
   int slots[4];
-  ringRoleSlots(slots);
-  for (int role = 0; role < 4; ++role) createRingTexture(ringTextures[slots[role]]);
+  ringRoleSlots(ring.roles, slots);
+  for (int role = 0; role < 4; ++role) createRingTexture(ring.textures[slots[role]], rect);
   glBindTexture(GL_TEXTURE_2D, 0);
-  glGenFramebuffers(4, slotFramebuffers);
+  glGenFramebuffers(4, ring.slotFramebuffers);
   for (int slot = 0; slot < 4; ++slot) {
-    glBindFramebuffer(GL_FRAMEBUFFER, slotFramebuffers[slot]);
+    glBindFramebuffer(GL_FRAMEBUFFER, ring.slotFramebuffers[slot]);
     glFramebufferTexture2D(GL_FRAMEBUFFER, ringAttachments[slot], GL_TEXTURE_2D,
-                           ringTextures[slot], 0);
+                           ring.textures[slot], 0);
     checkFramebufferStatus();  // only reported: the ring is used all the same
   }
-  ringFramebuffer = slotFramebuffers[0];
-  ringBuilt = true;
+  ring.framebuffer = ring.slotFramebuffers[0];
+  ring.built = true;
   for (int pass = 0; pass < 2; ++pass) {
-    beginGhostFrame();
-    drawFullScreenQuad();
+    beginGhostFrame(ring, metaball);
+    drawFullScreenQuad(rect);
   }
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 // Directs the next pass into the ring texture of the next role, with the metaball program.
-GLuint beginGhostFrame() {
+GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball) {
   for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
-  const GLuint slot = slotFramebuffers[takeRingPass()];
+  const GLuint slot = ring.slotFramebuffers[takeRingPass(ring.roles)];
   glBindFramebuffer(GL_FRAMEBUFFER, slot);
-  metaballShader->enable(true);
+  metaball.enable(true);
   return slot;
 }
 
 // Directs the next pass to the canvas: ghost program, four frames bound, cleared. The
 // canvas's framebuffer keeps its own draw buffer (BACK), so binding it is enough.
-void compositeGhostFrames() {
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost) {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  ghostShader->enable(true);
-  bindRingFramesForBlend();
+  ghost.enable(true);
+  bindRingFramesForBlend(ring, ghost);
   glClear(GL_COLOR_BUFFER_BIT);
 }
 
@@ -117,15 +109,15 @@ bool framebufferObjectsAvailable() { return true; }
 // Nothing keeps ghosting off on WebGL 2.
 std::string ghostingUnavailableLine() { return std::string(); }
 
-// Resizes all four frames to clientRect and clears them; the roles stay.
-void resizeGhostRing() {
-  if (!ringBuilt) return;
-  for (GLuint name : ringTextures) {
+// Resizes all four frames to rect and clears them; the roles stay.
+void resizeGhostRing(GhostRing& ring, const ClientRect& rect) {
+  if (!ring.built) return;
+  for (GLuint name : ring.textures) {
     glBindTexture(GL_TEXTURE_2D, name);
-    specifyRingImage();
+    specifyRingImage(rect);
   }
   glBindTexture(GL_TEXTURE_2D, 0);
-  for (GLuint framebuffer : slotFramebuffers) {
+  for (GLuint framebuffer : ring.slotFramebuffers) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glClear(GL_COLOR_BUFFER_BIT);
   }
@@ -133,14 +125,14 @@ void resizeGhostRing() {
 }
 
 // True between the ring's creation and its release.
-bool ghostRingActive() { return ringBuilt; }
+bool ghostRingActive(const GhostRing& ring) { return ring.built; }
 
 // Deletes what the ring owns and forgets the names.
-void releaseGhostRing() {
-  glDeleteTextures(4, ringTextures);
-  glDeleteFramebuffers(4, slotFramebuffers);  // names of 0 are ignored
-  for (GLuint& name : ringTextures) name = 0;
-  for (GLuint& name : slotFramebuffers) name = 0;
-  ringFramebuffer = 0;
-  ringBuilt = false;
+void releaseGhostRing(GhostRing& ring) {
+  glDeleteTextures(4, ring.textures);
+  glDeleteFramebuffers(4, ring.slotFramebuffers);  // names of 0 are ignored
+  for (GLuint& name : ring.textures) name = 0;
+  for (GLuint& name : ring.slotFramebuffers) name = 0;
+  ring.framebuffer = 0;
+  ring.built = false;
 }

@@ -1,8 +1,7 @@
-// Linux Wayland: EGL on the compositor's display, an OpenGL ES 3.0 context, the window
-// surface and the swap.
+// Linux Wayland: EGL on the compositor's display, an OpenGL ES 3.0 context per surface, the
+// window surfaces and the swap.
 #include "render/gl_context_egl.h"
 
-#include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GLES3/gl3.h>
 #include <wayland-egl.h>
@@ -10,20 +9,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
-#include "scene/frame_clock.h"
 
 namespace {
 
-// The context and where it draws; empty while there is none.
-struct EglState {
-  EGLDisplay display = EGL_NO_DISPLAY;
-  EGLContext context = EGL_NO_CONTEXT;
-  EGLSurface surface = EGL_NO_SURFACE;
-  wl_egl_window* window = nullptr;
-  bool quadMade = false;  // the quad's buffer exists in the context
-} egl;
+// The one display and target of initEGLContext's callers.
+EglDisplay single;
+EglTarget singleTarget;
 
 // "what (EGL error 0x3001)", the line of a failed EGL call.
 std::string eglFailure(const char* what) {
@@ -56,33 +48,42 @@ EGLConfig chooseConfig(EGLDisplay display) {
 
 }  // namespace
 
-bool initEGLContext(wl_display* display, wl_surface* surface, int width, int height,
-                    std::string& failure) {
+bool startEGL(EglDisplay& egl, wl_display* display, std::string& failure) {
   egl.display = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, display, nullptr);
   if (egl.display == EGL_NO_DISPLAY || !eglInitialize(egl.display, nullptr, nullptr)) {
     failure = eglFailure("EGL cannot start on this Wayland display");
-    releaseEGLContext();
+    stopEGL(egl);
     return false;
   }
-  const EGLConfig config = eglBindAPI(EGL_OPENGL_ES_API) ? chooseConfig(egl.display) : nullptr;
-  const EGLint version[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
-  if (config) egl.context = eglCreateContext(egl.display, config, EGL_NO_CONTEXT, version);
-  if (egl.context == EGL_NO_CONTEXT) {
+  egl.config = eglBindAPI(EGL_OPENGL_ES_API) ? chooseConfig(egl.display) : nullptr;
+  if (!egl.config) {
     failure = eglFailure("this graphics driver offers no OpenGL ES 3.0 through EGL");
-    releaseEGLContext();
+    stopEGL(egl);
     return false;
   }
-  egl.window = wl_egl_window_create(surface, width, height);
-  if (egl.window)
-    egl.surface = eglCreatePlatformWindowSurface(egl.display, config, egl.window, nullptr);
-  if (egl.surface == EGL_NO_SURFACE) {
+  return true;
+}
+
+bool initEGLTarget(const EglDisplay& egl, EglTarget& target, wl_surface* surface, int width,
+                   int height, std::string& failure) {
+  const EGLint version[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+  target.context = eglCreateContext(egl.display, egl.config, EGL_NO_CONTEXT, version);
+  if (target.context == EGL_NO_CONTEXT) {
+    failure = eglFailure("this graphics driver offers no OpenGL ES 3.0 through EGL");
+    releaseEGLTarget(egl, target);
+    return false;
+  }
+  target.window = wl_egl_window_create(surface, width, height);
+  if (target.window)
+    target.surface = eglCreatePlatformWindowSurface(egl.display, egl.config, target.window, nullptr);
+  if (target.surface == EGL_NO_SURFACE) {
     failure = eglFailure("EGL cannot draw on the Wayland surface");
-    releaseEGLContext();
+    releaseEGLTarget(egl, target);
     return false;
   }
-  if (!eglMakeCurrent(egl.display, egl.surface, egl.surface, egl.context)) {
+  if (!makeEGLTargetCurrent(egl, target)) {
     failure = eglFailure("could not make the OpenGL ES context current");
-    releaseEGLContext();
+    releaseEGLTarget(egl, target);
     return false;
   }
   // NOTE: a driver may hand out a context of a lower version than asked for; the shared
@@ -93,33 +94,59 @@ bool initEGLContext(wl_display* display, wl_surface* surface, int width, int hei
     const char* given = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     failure = std::string("this graphics driver offers no OpenGL ES 3.0 (it gives \"") +
               (given ? given : "?") + "\")";
-    releaseEGLContext();
+    releaseEGLTarget(egl, target);
     return false;
   }
   // Swaps never wait for the compositor's frame callback: a surface it does not show
   // would stop the loop, signals and input with it.
   eglSwapInterval(egl.display, 0);
-  createQuadBuffer();
-  egl.quadMade = true;
-  setDrawingState(clientRect.right, clientRect.bottom);
+  setDrawingState(width, height);
   return true;
 }
 
-void resizeEGLWindow(int width, int height) {
-  if (egl.window) wl_egl_window_resize(egl.window, width, height, 0, 0);
+bool makeEGLTargetCurrent(const EglDisplay& egl, const EglTarget& target) {
+  return eglMakeCurrent(egl.display, target.surface, target.surface, target.context);
 }
 
-void swapEGLBuffers() { eglSwapBuffers(egl.display, egl.surface); }
+void resizeEGLTarget(EglTarget& target, int width, int height) {
+  if (target.window) wl_egl_window_resize(target.window, width, height, 0, 0);
+}
 
-void releaseEGLContext() {
-  if (egl.quadMade) releaseQuadBuffer();
+void swapEGLTarget(const EglDisplay& egl, const EglTarget& target) {
+  eglSwapBuffers(egl.display, target.surface);
+}
+
+void releaseEGLTarget(const EglDisplay& egl, EglTarget& target) {
+  if (egl.display != EGL_NO_DISPLAY) {
+    if (eglGetCurrentContext() == target.context && target.context != EGL_NO_CONTEXT)
+      eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (target.surface != EGL_NO_SURFACE) eglDestroySurface(egl.display, target.surface);
+    if (target.context != EGL_NO_CONTEXT) eglDestroyContext(egl.display, target.context);
+  }
+  if (target.window) wl_egl_window_destroy(target.window);
+  target = EglTarget{};
+}
+
+void stopEGL(EglDisplay& egl) {
   if (egl.display != EGL_NO_DISPLAY) {
     eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (egl.surface != EGL_NO_SURFACE) eglDestroySurface(egl.display, egl.surface);
-    if (egl.context != EGL_NO_CONTEXT) eglDestroyContext(egl.display, egl.context);
     eglTerminate(egl.display);
     eglReleaseThread();
   }
-  if (egl.window) wl_egl_window_destroy(egl.window);
-  egl = EglState{};
+  egl = EglDisplay{};
+}
+
+bool initEGLContext(wl_display* display, wl_surface* surface, int width, int height,
+                    std::string& failure) {
+  return startEGL(single, display, failure) &&
+         initEGLTarget(single, singleTarget, surface, width, height, failure);
+}
+
+void resizeEGLWindow(int width, int height) { resizeEGLTarget(singleTarget, width, height); }
+
+void swapEGLBuffers() { swapEGLTarget(single, singleTarget); }
+
+void releaseEGLContext() {
+  releaseEGLTarget(single, singleTarget);
+  stopEGL(single);
 }

@@ -40,7 +40,8 @@ XVisualInfo* chooseOwnWindowVisual(Display* display, int screen) {
   return glXChooseVisual(display, screen, attributes);
 }
 
-bool initGLContext(Display* display, Window window, std::string& failure) {
+bool initGLContext(Display* display, Window window, const ClientRect& rect,
+                   std::string& failure) {
   int errorBase = 0, eventBase = 0;
   if (!glXQueryExtension(display, &errorBase, &eventBase)) {
     failure = "this X display offers no OpenGL (it has no GLX extension)";
@@ -82,8 +83,12 @@ bool initGLContext(Display* display, Window window, std::string& failure) {
     releaseGLContext();
     return false;
   }
-  setDrawingState(clientRect.right, clientRect.bottom);
+  setDrawingState(rect.right, rect.bottom);
   return true;
+}
+
+bool initGLContext(Display* display, Window window, std::string& failure) {
+  return initGLContext(display, window, clientRect, failure);
 }
 
 void swapWindowBuffers() { glXSwapBuffers(glx.display, glx.window); }

@@ -7,12 +7,16 @@
 
 #include <string>
 
+#include "scene/frame_clock.h"
+
 // A double-buffered RGBA visual for a window of the program's own; null when there is none.
 XVisualInfo* chooseOwnWindowVisual(Display* display, int screen);
 
 // Creates a context for the window's visual, makes it current, starts GLEW and sets the
-// drawing state from clientRect. False, with the reason in failure, when any step fails.
-bool initGLContext(Display* display, Window window, std::string& failure);
+// drawing state for a drawable of size rect. False, with the reason in failure, when any
+// step fails.
+bool initGLContext(Display* display, Window window, const ClientRect& rect, std::string& failure);
+bool initGLContext(Display* display, Window window, std::string& failure);  // the saver's size
 
 // Shows the back buffer of the window that initGLContext was given.
 void swapWindowBuffers();

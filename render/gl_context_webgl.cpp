@@ -5,9 +5,7 @@
 #include <emscripten/em_asm.h>
 #include <emscripten/html5.h>
 
-#include "render/fullscreen_quad.h"
 #include "render/gl_context.h"
-#include "scene/frame_clock.h"
 
 namespace {
 
@@ -17,7 +15,7 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;  // 0 while none exists
 
 // An opaque canvas (the blobs' alpha is no coverage), no depth, stencil or multisampling,
 // and a drawing buffer the browser may discard once shown, as a swapped back buffer is.
-bool initWebGLContext(const char* canvasSelector) {
+bool initWebGLContext(const char* canvasSelector, int width, int height) {
   EmscriptenWebGLContextAttributes attributes;
   emscripten_webgl_init_context_attributes(&attributes);
   attributes.alpha = EM_FALSE;
@@ -40,7 +38,7 @@ bool initWebGLContext(const char* canvasSelector) {
     return false;
   }
   emscripten_webgl_make_context_current(context);
-  renewWebGLContext();
+  renewWebGLContext(width, height);
   return true;
 }
 
@@ -48,18 +46,16 @@ void setCanvasSize(const char* canvasSelector, int width, int height) {
   emscripten_set_canvas_element_size(canvasSelector, width, height);
 }
 
-void renewWebGLContext() {
+void renewWebGLContext(int width, int height) {
   // The coarse field renders into a float texture; either extension allows it (half floats
   // are all it takes), and without both the exact path draws.
   emscripten_webgl_enable_extension(context, "EXT_color_buffer_float");
   emscripten_webgl_enable_extension(context, "EXT_color_buffer_half_float");
-  createQuadBuffer();
-  setDrawingState(clientRect.right, clientRect.bottom);
+  setDrawingState(width, height);
 }
 
 void releaseWebGLContext() {
   if (context == 0) return;
-  releaseQuadBuffer();
   emscripten_webgl_destroy_context(context);
   context = 0;
 }

@@ -1,37 +1,35 @@
-// The scene: both shader programs, the ghosting ring, the balls and the constant uniforms
-// of the metaball program, built at window creation and released at its destruction.
+// The scene's drawing: both shader programs, the ghosting ring, the balls and the constant
+// uniforms of the metaball program, built at a surface's start and released at its end.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "scene/balls.h"
+#include "render/draw_quality.h"
+#include "render/metaball_uniforms.h"
+#include "render/renderer.h"
+#include "scene/scene.h"
 
-class zunoShader;
+// The Windows saver's renderer, under its old names (render/saver_renderer.cpp).
+extern zunoShader*& metaballShader;  // null before initScene and after releaseScene
+extern zunoShader*& ghostShader;     // null before initScene and after releaseScene
+extern float& blobExponent;          // 3.01 - 3 * log301(blobbiness + 1)
+extern float (&ballFalloff)[BALL_SLOTS];
 
-extern zunoShader* metaballShader;  // null before initScene and after releaseScene
-extern zunoShader* ghostShader;     // null before initScene and after releaseScene
-extern float blobExponent;          // 3.01 - 3 * log301(blobbiness + 1)
-
-// Builds programs, ring (with ghosting on), balls and uniforms. May raise a shader error.
-void initScene();
+// Builds programs (for quality), ring (with ghosting on), balls and uniforms from the
+// scene's settings and size. May raise a shader error.
+void initScene(Renderer& renderer, Scene& scene, DrawQuality quality);
+void initScene();  // the saver's, at its renderer's quality (exact unless set)
 
 // Destroys both programs and deletes the ring's textures and framebuffer.
-void releaseScene();
+void releaseScene(Renderer& renderer);
+void releaseScene();  // the saver's
 
-// Uploads the colours, the centres and the blob uniforms to the metaball program.
-void uploadMetaballUniforms();
-
-// Uploads falloff, blobHeight and THRESHOLD to the metaball program.
-void uploadBlobUniforms();
-
-// Each ball's fall-off as uploaded last (from its radius, fixed from the start), which the
-// fast path's bound reads too.
-extern float ballFalloff[BALL_SLOTS];
-
-// Makes the picture fill a drawable of the new size: clientRect, viewport, projection and
-// the ring's frames follow it; the balls keep moving, inside the new bounds from the next step.
-void resizeScene(int32_t width, int32_t height);
+// Makes the picture fill a drawable of the new size: the scene's size, viewport, projection
+// and the ring's frames follow it; the balls keep moving, inside the new bounds from the
+// next step.
+void resizeScene(Renderer& renderer, Scene& scene, int32_t width, int32_t height);
+void resizeScene(int32_t width, int32_t height);  // the saver's
 
 // Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent
 // (shader_resources_win.cpp: the module's resources; shader_resources_embedded.cpp: built in,

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "render/diagnostics.h"
-#include "render/scene_setup.h"
 #include "render/shader_dialect.h"
 #include "render/shader_text.h"
 
@@ -173,14 +172,16 @@ void zunoShader::compileAndLink() {
   }
 }
 
-// Uploads a float array into metaballShader's program, which the caller made current.
-void setMetaballUniform1fv(std::string name, GLint count, const GLfloat* values) {
-  if (!metaballShader) return;  // no program to look the name up in
-  glUniform1fv(glGetUniformLocation(metaballShader->program, name.c_str()), count, values);
+// Uploads a float array into metaball's program, which the caller made current.
+void setMetaballUniform1fv(const zunoShader* metaball, const std::string& name, GLint count,
+                           const GLfloat* values) {
+  if (!metaball) return;  // no program to look the name up in
+  glUniform1fv(glGetUniformLocation(metaball->program, name.c_str()), count, values);
 }
 
-// Uploads a vec3 array into metaballShader's program, which the caller made current.
-void setMetaballUniform3fv(std::string name, GLint count, const GLfloat* values) {
-  if (!metaballShader) return;
-  glUniform3fv(glGetUniformLocation(metaballShader->program, name.c_str()), count, values);
+// Uploads a vec3 array into metaball's program, which the caller made current.
+void setMetaballUniform3fv(const zunoShader* metaball, const std::string& name, GLint count,
+                           const GLfloat* values) {
+  if (!metaball) return;
+  glUniform3fv(glGetUniformLocation(metaball->program, name.c_str()), count, values);
 }

@@ -48,6 +48,11 @@ class zunoShader {
 };
 
 // Load a float array / vec3 array uniform into the current program, looked up by name in
-// metaballShader's program. The caller makes metaballShader current first.
+// metaball's program (nothing when it is null). The caller makes metaball current first.
+void setMetaballUniform1fv(const zunoShader* metaball, const std::string& name, GLint count,
+                           const GLfloat* values);
+void setMetaballUniform3fv(const zunoShader* metaball, const std::string& name, GLint count,
+                           const GLfloat* values);
+// The same for the Windows saver's metaball program.
 void setMetaballUniform1fv(std::string name, GLint count, const GLfloat* values);
 void setMetaballUniform3fv(std::string name, GLint count, const GLfloat* values);

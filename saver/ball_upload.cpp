@@ -2,12 +2,12 @@
 // to the metaball program (which must be current before the upload).
 #include "saver/ball_upload.h"
 
-#include "render/scene_setup.h"
 #include "render/shader_program.h"
-#include "scene/balls.h"
 
-void stepBalls(float dt) {
-  moveBalls(dt);
-  metaballShader->enable(true);
-  setMetaballUniform3fv("ball", BALL_SLOTS, &ballPos[0].x);
+void stepBalls(Renderer& renderer, Scene& scene, float dt) {
+  moveBalls(scene, dt);
+  renderer.metaballShader->enable(true);
+  setMetaballUniform3fv(renderer.metaballShader, "ball", BALL_SLOTS, &scene.balls.pos[0].x);
 }
+
+void stepBalls(float dt) { stepBalls(saverRenderer, saverScene, dt); }

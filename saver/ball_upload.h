@@ -2,6 +2,10 @@
 // the metaball program.
 #pragma once
 
-// One simulation step: moveBalls, then the metaball program current and the 20 centres
-// uploaded as "ball".
-void stepBalls(float dt);
+#include "render/renderer.h"
+#include "scene/scene.h"
+
+// One simulation step of scene: moveBalls, then the renderer's metaball program current and
+// the 20 centres uploaded as "ball".
+void stepBalls(Renderer& renderer, Scene& scene, float dt);
+void stepBalls(float dt);  // the Windows saver's

@@ -4,27 +4,29 @@
 #include "render/field_pass.h"
 #include "render/fullscreen_quad.h"
 #include "render/ghost_ring.h"
-#include "render/scene_setup.h"
 #include "render/shader_program.h"
 #include "saver/ball_upload.h"
-#include "scene/balls.h"
-#include "scene/frame_clock.h"
 
-void advanceSimulation(float elapsed) {
-  stepRemainder = runFixedSteps(stepRemainder, elapsed, stepBalls);
+void advanceSimulation(Renderer& renderer, Scene& scene, float elapsed) {
+  float& remainder = scene.clock.stepRemainder;
+  remainder = runFixedStepsWith(remainder, elapsed,
+                                [&](float dt) { stepBalls(renderer, scene, dt); });
 }
 
-bool runFrameTick(uint32_t now) {
+bool runFrameTick(Renderer& renderer, Scene& scene, uint32_t now) {
   float elapsed;
-  if (!takeTickReading(now, elapsed)) return false;  // the first tick only records
-  advanceSimulation(elapsed);
-  if (ghostRingActive()) {
-    drawMetaballPass(beginGhostFrame());  // into the ring
-    compositeGhostFrames();
-    drawFullScreenQuad();  // the blend
+  if (!takeTickReading(scene.clock, now, elapsed)) return false;  // the first tick only records
+  advanceSimulation(renderer, scene, elapsed);
+  if (ghostRingActive(renderer.ring)) {
+    drawMetaballPass(renderer, scene, beginGhostFrame(renderer.ring, *renderer.metaballShader));
+    compositeGhostFrames(renderer.ring, *renderer.ghostShader);
+    drawFullScreenQuad(scene.rect);  // the blend
   } else {
-    drawMetaballPass(0);  // straight into the back buffer
+    drawMetaballPass(renderer, scene, 0);  // straight into the back buffer
   }
-  metaballShader->enable(true);
+  renderer.metaballShader->enable(true);
   return true;
 }
+
+void advanceSimulation(float elapsed) { advanceSimulation(saverRenderer, saverScene, elapsed); }
+bool runFrameTick(uint32_t now) { return runFrameTick(saverRenderer, saverScene, now); }

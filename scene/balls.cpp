@@ -5,18 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "scene/frame_clock.h"
-#include "scene/random.h"
-#include "scene/settings.h"
-
-Vec3 ballPos[BALL_SLOTS];
-Vec3 ballPrevPos[BALL_SLOTS];
-Vec3 ballVelocity[BALL_SLOTS];
-Vec3 ballColor[BALL_SLOTS];
-float ballRadius[BALL_SLOTS];
-
-float springConstant = 0.0f;
-float dampingFactor = 0.0f;
+#include "scene/scene.h"
 
 namespace {
 
@@ -33,7 +22,7 @@ constexpr float colourLightness = 0.5f;
 constexpr float nearestEdgeDistance = 0.5f;
 
 // One random value u = r / 32767 in 0..1, both ends included.
-double drawUnit() { return nextRandom() / static_cast<double>(randomMax); }
+double drawUnit(RandomDraws& draws) { return nextRandom(draws) / static_cast<double>(randomMax); }
 
 // The edge push of one ball on one axis: 10000 / distance x mass, made positive.
 float edgePush(float distance, float mass) {
@@ -82,58 +71,68 @@ Vec3 hslToRgb(float hue, float saturation, float lightness) {
   return {hueChannel(p, q, h + third), hueChannel(p, q, h), hueChannel(p, q, h - third)};
 }
 
-void initBalls() {
+void initBalls(Scene& scene) {
+  const SaverSettings& settings = scene.settings;
+  const ClientRect& rect = scene.rect;
+  BallSet& b = scene.balls;
+  RandomDraws& draws = scene.random;
   // Radii between the two bounds taken in order and at least a pixel: a minimum above the
   // maximum (only by editing the registry) must not wrap the unsigned difference, and a
   // radius of 0 would be a ball without mass.
-  const uint32_t low = std::min(saverSettings.minRadius, saverSettings.maxRadius);
-  const uint32_t high = std::max(saverSettings.minRadius, saverSettings.maxRadius);
+  const uint32_t low = std::min(settings.minRadius, settings.maxRadius);
+  const uint32_t high = std::max(settings.minRadius, settings.maxRadius);
   const float radiusSpan = static_cast<float>(high - low);
   const float radiusBase = static_cast<float>(low);
   for (int i = 0; i < BALL_SLOTS; ++i) {
-    const float x = static_cast<float>(drawUnit() * clientRect.right);
-    const float y = static_cast<float>(drawUnit() * clientRect.bottom);
-    const float vx = static_cast<float>(drawUnit() * startSpeedRange - startSpeedRange / 2);
-    const float vy = static_cast<float>(drawUnit() * startSpeedRange - startSpeedRange / 2);
-    ballPos[i] = Vec3(x, y, 0.0f);
-    ballVelocity[i] = Vec3(vx, vy, 0.0f);
+    const float x = static_cast<float>(drawUnit(draws) * rect.right);
+    const float y = static_cast<float>(drawUnit(draws) * rect.bottom);
+    const float vx = static_cast<float>(drawUnit(draws) * startSpeedRange - startSpeedRange / 2);
+    const float vy = static_cast<float>(drawUnit(draws) * startSpeedRange - startSpeedRange / 2);
+    b.pos[i] = Vec3(x, y, 0.0f);
+    b.velocity[i] = Vec3(vx, vy, 0.0f);
     // The first step then continues the start velocity.
-    ballPrevPos[i] = Vec3(x - vx * 0.01f, y - vy * 0.01f, 0.0f);
-    const float radius = static_cast<float>(drawUnit() * radiusSpan + radiusBase);
-    ballRadius[i] = std::max(radius, 1.0f);
-    const float hue = static_cast<float>(drawUnit() * 360);
-    ballColor[i] = hslToRgb(hue, colourSaturation, colourLightness);
+    b.prevPos[i] = Vec3(x - vx * 0.01f, y - vy * 0.01f, 0.0f);
+    const float radius = static_cast<float>(drawUnit(draws) * radiusSpan + radiusBase);
+    b.radius[i] = std::max(radius, 1.0f);
+    const float hue = static_cast<float>(drawUnit(draws) * 360);
+    b.color[i] = hslToRgb(hue, colourSaturation, colourLightness);
   }
 }
 
-void moveBalls(float dt) {
-  const float width = static_cast<float>(clientRect.right);
-  const float height = static_cast<float>(clientRect.bottom);
-  const float widthLimit = static_cast<float>(clientRect.right - 1);
-  const float heightLimit = static_cast<float>(clientRect.bottom - 1);
+void moveBalls(Scene& scene, float dt) {
+  const ClientRect& rect = scene.rect;
+  Vec3 (&pos)[BALL_SLOTS] = scene.balls.pos;
+  Vec3 (&prevPos)[BALL_SLOTS] = scene.balls.prevPos;
+  const float (&radius)[BALL_SLOTS] = scene.balls.radius;
+  const float springConstant = scene.balls.springConstant;
+  const float dampingFactor = scene.balls.dampingFactor;
+  const float width = static_cast<float>(rect.right);
+  const float height = static_cast<float>(rect.bottom);
+  const float widthLimit = static_cast<float>(rect.right - 1);
+  const float heightLimit = static_cast<float>(rect.bottom - 1);
   Vec3 force[BALL_SLOTS];
 
   for (int i = 0; i < BALL_SLOTS; ++i) {
-    const float mass = ballRadius[i];
+    const float mass = radius[i];
     // Each pair once, in its lower slot's turn: both balls still at their start positions.
     for (int j = i + 1; j < BALL_SLOTS; ++j) {
-      const Vec3 d = ballPos[i] - ballPos[j];
+      const Vec3 d = pos[i] - pos[j];
       force[i] += (-d) * springConstant;
       force[j] += d * springConstant;
     }
     force[i] += (gravity * mass) * gravityScale;
-    const Vec3 p = ballPos[i];
+    const Vec3 p = pos[i];
     force[i] += Vec3(edgePush(p.x, mass), edgePush(p.y, mass), 0.0f);
     force[i] += Vec3(-edgePush(width - p.x, mass), -edgePush(height - p.y, mass), 0.0f);
 
     // Damped position Verlet: the velocity is implicit in the previous position.
     const Vec3 a = force[i] * (1.0f / mass);
-    const Vec3 v = p - ballPrevPos[i];
-    ballPrevPos[i] = p;
+    const Vec3 v = p - prevPos[i];
+    prevPos[i] = p;
     Vec3 next = p + (v * dampingFactor + a * dt * dt);
 
     // Left, right and bottom wrap with no velocity along that axis; the top holds.
-    Vec3& previous = ballPrevPos[i];
+    Vec3& previous = prevPos[i];
     if (next.x > widthLimit) {
       next.x = next.x - width;
       previous.x = next.x;
@@ -152,6 +151,6 @@ void moveBalls(float dt) {
     const float insideY = intoWindow(next.y, height);
     if (insideX != next.x) previous.x = next.x = insideX;
     if (insideY != next.y) previous.y = next.y = insideY;
-    ballPos[i] = next;
+    pos[i] = next;
   }
 }

@@ -1,18 +1,14 @@
 // Frame clock arithmetic, all in single precision with every intermediate rounded to float.
 #include "scene/frame_clock.h"
 
-ClientRect clientRect{};
-uint32_t lastTickTime = 0;
-float stepRemainder = 0.0f;
-
-bool takeTickReading(uint32_t now, float& elapsed) {
-  if (lastTickTime == 0) {
-    lastTickTime = now;
+bool takeTickReading(FrameClock& clock, uint32_t now, float& elapsed) {
+  if (clock.lastTickTime == 0) {
+    clock.lastTickTime = now;
     return false;
   }
-  const uint32_t milliseconds = now - lastTickTime;  // unsigned: wraps with the clock
+  const uint32_t milliseconds = now - clock.lastTickTime;  // unsigned: wraps with the clock
   elapsed = static_cast<float>(milliseconds) * timeScale;
-  lastTickTime = now;
+  clock.lastTickTime = now;
   return true;
 }
 
@@ -25,13 +21,8 @@ int64_t nextTickDue(int64_t due, int64_t now, int64_t period) {
   return due;
 }
 
-void forgetTickReading() { lastTickTime = 0; }
+void forgetTickReading(FrameClock& clock) { clock.lastTickTime = 0; }
 
 float runFixedSteps(float remainder, float elapsed, void (*step)(float)) {
-  float acc = remainder + elapsed;
-  while (acc > simulationStep) {
-    step(simulationStep);
-    acc = acc - simulationStep;
-  }
-  return acc;
+  return runFixedStepsWith(remainder, elapsed, step);
 }

@@ -10,12 +10,18 @@ struct ClientRect {
   int32_t left, top, right, bottom;
 };
 
-// The saver window's client rectangle, read once at window creation; it sizes the
-// viewport, the projection, the ring textures, the ball area and the edge forces.
-extern ClientRect clientRect;
+// One scene's clock: what the ticks have read and not yet stepped.
+struct FrameClock {
+  uint32_t lastTickTime = 0;  // millisecond reading of the previous tick; 0 = none yet
+  float stepRemainder = 0.0f; // simulated time accumulated but not yet stepped
+};
 
-extern uint32_t lastTickTime;  // millisecond reading of the previous tick; 0 = none yet
-extern float stepRemainder;    // simulated time accumulated but not yet stepped
+// The Windows saver's one scene, under its old names (scene/saver_scene.cpp). clientRect is
+// the saver window's client rectangle, read once at window creation; it sizes the viewport,
+// the projection, the ring textures, the ball area and the edge forces.
+extern ClientRect& clientRect;
+extern uint32_t& lastTickTime;
+extern float& stepRemainder;
 
 constexpr unsigned frameTimerId = 5001;
 constexpr unsigned frameTimerPeriodMs = 10;
@@ -25,7 +31,8 @@ constexpr float simulationStep = 0.01f;   // the fixed step of the ball simulati
 // Takes the millisecond reading of a tick. The first reading only records the time and
 // returns false; later ones set elapsed to the simulated time since the previous tick
 // (the difference taken modulo 2^32, so a clock wrap still gives the true interval).
-bool takeTickReading(uint32_t now, float& elapsed);
+bool takeTickReading(FrameClock& clock, uint32_t now, float& elapsed);
+bool takeTickReading(uint32_t now, float& elapsed);  // the saver's clock
 
 // When the tick after one that was due at due and ended at now is due, in any unit of time:
 // one period on, keeping the schedule's phase as a periodic timer does; periods that a late
@@ -35,8 +42,18 @@ int64_t nextTickDue(int64_t due, int64_t now, int64_t period);
 
 // Forgets the previous reading, so that the next tick only records its time: after a pause
 // (a hidden window or page) the balls go on from where they were instead of jumping.
-void forgetTickReading();
+void forgetTickReading(FrameClock& clock);
+void forgetTickReading();  // the saver's clock
 
 // Adds elapsed to remainder and calls step(simulationStep) while more than one step is
 // pending (exactly one step's worth is carried, not stepped). Returns the new remainder.
+template <class Step>
+float runFixedStepsWith(float remainder, float elapsed, Step step) {
+  float acc = remainder + elapsed;
+  while (acc > simulationStep) {
+    step(simulationStep);
+    acc = acc - simulationStep;
+  }
+  return acc;
+}
 float runFixedSteps(float remainder, float elapsed, void (*step)(float));

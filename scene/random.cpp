@@ -2,13 +2,9 @@
 // here so that a seed gives the same sequence on every platform and runtime.
 #include "scene/random.h"
 
-namespace {
-uint32_t randomState = 1;
-}
+void seedRandom(RandomDraws& draws, uint32_t seed) { draws.state = seed; }
 
-void seedRandom(uint32_t seed) { randomState = seed; }
-
-int nextRandom() {
-  randomState = randomState * 214013u + 2531011u;
-  return static_cast<int>((randomState >> 16) & 0x7FFFu);
+int nextRandom(RandomDraws& draws) {
+  draws.state = draws.state * 214013u + 2531011u;
+  return static_cast<int>((draws.state >> 16) & 0x7FFFu);
 }

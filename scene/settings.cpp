@@ -1,8 +1,6 @@
-// The process-wide settings record and its conversion to and from the ten stored numbers
-// (portable; the registry access is in settings_store_win.cpp).
+// The settings record's conversion to and from the ten stored numbers (portable; the
+// registry access is in settings_store_win.cpp).
 #include "scene/settings.h"
-
-SaverSettings saverSettings{};
 
 void settingsToNumbers(const SaverSettings& s, uint32_t (&n)[settingCount]) {
   n[0] = s.nBalls;

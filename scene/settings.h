@@ -1,5 +1,5 @@
-// The ten user settings: one process-wide record of raw control positions, and the
-// operations that load it from and save it to the per-user registry key.
+// The ten user settings: a record of raw control positions, and the operations that load the
+// Windows saver's record from and save it to the per-user registry key.
 // Load and save copy numbers unchanged; consumers derive physical values themselves.
 #pragma once
 
@@ -18,8 +18,8 @@ struct SaverSettings {
   int32_t func_type;    // distance function: 0 exp(-D^2), 1 exp(-|D|), 2 cos(D)
 };
 
-// The process-wide record: all zero until the first load.
-extern SaverSettings saverSettings;
+// The Windows saver's record (its scene's, scene/saver_scene.cpp): all zero until the first load.
+extern SaverSettings& saverSettings;
 
 // Registry location, under HKEY_CURRENT_USER.
 constexpr const char* settingsKeyPath = "Software\\Tamrune\\VorlixSS\\v1.0";
