@@ -4,14 +4,12 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "host_linux/options.h"
-#include "host_wayland/output_group.h"
-#include "host_wayland/surface_run.h"
+#include "host_wayland/wayland_run.h"
 
-// Reads the command line, then runs the own window, the saver's group, or (started by the
-// group) the cover of one output; exit code 1 for a bad command line, after one line.
+// Reads the command line, then runs the own window or the saver over every output; exit
+// code 1 for a bad command line, after one line.
 int main(int argc, char** argv) {
   // NOTE: started with a standard descriptor closed, the compositor's socket would take its
   // number, and a message would go into the protocol; /dev/null takes each closed one first.
@@ -31,16 +29,5 @@ int main(int argc, char** argv) {
     std::fputs(versionLine(LinuxProgram::wayland).c_str(), stdout);
     return 0;
   }
-  if (parsed.options.place != DrawPlace::rootWindow) return runSurface(parsed.options, {});
-  unsigned long global = 0, index = 0;
-  const char* cover = std::getenv(coverVariable);
-  if (cover && std::sscanf(cover, "%lu:%lu", &global, &index) == 2) {
-    SurfacePlace place;
-    place.saver = true;
-    place.outputGlobal = static_cast<uint32_t>(global);
-    place.index = static_cast<uint32_t>(index);
-    place.report = coverReportDescriptor;
-    return runSurface(parsed.options, place);
-  }
-  return runOutputGroup(parsed.options, argv);
+  return runWayland(parsed.options);
 }

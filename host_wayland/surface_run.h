@@ -1,27 +1,44 @@
-// Linux Wayland: one surface's run, as the own window or as the cover of one output in saver
-// mode: the surface, the OpenGL ES context and the scene started in the order of the
-// Windows saver, the frames paced by the compositor, and the release at the end.
+// Linux Wayland: one surface's run, the own window or the cover of one output: the surface,
+// its OpenGL ES context and its own scene and renderer, started in the order of the Windows
+// saver; a frame whenever its tick is due and the compositor has shown the last one; the
+// release at its end.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "host_linux/frame_loop.h"
 #include "host_linux/options.h"
+#include "host_wayland/wayland_surface.h"
+#include "render/gl_context_egl.h"
+#include "render/renderer.h"
+#include "scene/scene.h"
 
-// How a run ended, as its exit code tells the saver's group of processes.
-enum RunEnd : int {
-  runEnded = 0,           // input, a close or a stop signal ended it
-  runFailed = 1,          // it could not start, or lost the compositor (one line said why)
-  runOutputGone = 2,      // the output it covered went away: only its picture ends
-  runCompositorGone = 3,  // a cover lost the compositor; the group says so
+struct SurfaceRun {
+  bool active = false;        // started and not yet released
+  uint32_t outputGlobal = 0;  // the registry name of the output it covers; 0: the own window
+  bool showFps = false;       // the frame-rate line over the picture
+  DrawSurface surface;
+  EglTarget egl;
+  Scene scene;
+  Renderer renderer;
+  TickSchedule schedule{0};
 };
 
-// Where a run draws.
-struct SurfacePlace {
-  bool saver = false;         // a cover of one output (else the own window)
-  uint32_t outputGlobal = 0;  // that output's registry name
-  uint32_t index = 0;         // which cover of the group: the random start differs by it
-  int report = -1;            // the group's pipe for news ("R", "K", "k", "n"); -1 without
-};
+// Starts run on output (null: the own window, at the options' size) from seed. False, with
+// the reason in failure and all it made released. run must stay where it is until released.
+bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& options,
+                     const WaylandOutput* output, uint32_t seed, std::string& failure);
 
-// Draws until input, a close, a stop signal or the loss of the surface ends it.
-int runSurface(const HostOptions& options, const SurfacePlace& place);
+// Follows what the compositor said since the last frame: a new size or scale, a spell hidden.
+void followSurfaceNews(SurfaceRun& run, const EglDisplay& egl);
+
+// Nanoseconds until the next frame is due (0 or less: now); noTimeout while the compositor
+// has not shown the last one, as for a surface it does not show at all.
+int64_t untilFrameDue(const SurfaceRun& run);
+
+// Draws and shows a frame when one is due.
+void drawSurfaceFrame(SurfaceRun& run, const EglDisplay& egl);
+
+// Takes away everything the run made, in the reverse order. Safe on a run not started.
+void releaseSurfaceRun(SurfaceRun& run, const EglDisplay& egl);

@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 
+#include "host_linux/frame_loop.h"
 #include "host_wayland/wayland_display.h"
+#include "host_wayland/wayland_surface.h"
 
 InputState input;
 
@@ -25,14 +27,13 @@ struct Devices {
   xkb_context* xkb = nullptr;
   xkb_keymap* keymap = nullptr;
   xkb_state* keys = nullptr;
-  bool pointerSeen = false;  // the reference below is set
-  double referenceX = 0, referenceY = 0;  // where the pointer was first seen over the saver
+  DrawSurface* pointerOver = nullptr;  // the surface the pointer is over; null: none
 } devices;
 
 void setFocus(KeyboardFocus focus) {
   if (input.focus == focus) return;
   input.focus = focus;
-  input.focusChanged = true;
+  if (focus == KeyboardFocus::lost) input.focusLostAt = monotonicMilliseconds();
 }
 
 // The own window reads keys through the compositor's keymap, so that q is q on any layout.
@@ -84,26 +85,30 @@ void onRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
 const wl_keyboard_listener keyboardListener = {onKeymap, onKeyboardEnter, onKeyboardLeave,
                                                onKey,    onModifiers,     onRepeatInfo};
 
-// Travel is measured from where the pointer was first seen over the saver.
+// Travel is measured from where the pointer was first seen over the surface it is over, in
+// that surface's units (each output's surface has its own).
 void notePointer(wl_fixed_t x, wl_fixed_t y) {
+  DrawSurface* over = devices.pointerOver;
+  if (!over) return;
   const double px = wl_fixed_to_double(x), py = wl_fixed_to_double(y);
-  if (!devices.pointerSeen) {
-    devices.pointerSeen = true;
-    devices.referenceX = px;
-    devices.referenceY = py;
+  if (!over->pointerSeen) {
+    over->pointerSeen = true;
+    over->referenceX = px;
+    over->referenceY = py;
     return;
   }
-  const double travel = std::abs(px - devices.referenceX) + std::abs(py - devices.referenceY);
+  const double travel = std::abs(px - over->referenceX) + std::abs(py - over->referenceY);
   if (input.saverRules && travel > mouseThreshold) input.ended = true;
 }
 
 // Over the saver the pointer is hidden, as the Windows saver hides the cursor.
-void onPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t x,
-                    wl_fixed_t y) {
+void onPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface* surface,
+                    wl_fixed_t x, wl_fixed_t y) {
   if (input.saverRules) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+  devices.pointerOver = drawSurfaceOf(surface);
   notePointer(x, y);
 }
-void onPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
+void onPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) { devices.pointerOver = nullptr; }
 void onMotion(void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) { notePointer(x, y); }
 void onButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
   if (input.saverRules && state == WL_POINTER_BUTTON_STATE_PRESSED) input.ended = true;
@@ -162,6 +167,19 @@ void onSeatName(void*, wl_seat*, const char*) {}
 const wl_seat_listener seatListener = {onCapabilities, onSeatName};
 
 }  // namespace
+
+bool keyboardTakenAway(uint32_t now, int64_t& waitNanoseconds) {
+  if (!input.saverRules || input.focus != KeyboardFocus::lost) return false;
+  const uint32_t away = now - input.focusLostAt;
+  if (away >= keyboardGoneMs) return true;
+  waitNanoseconds = int64_t{keyboardGoneMs - away} * 1000000;
+  return false;
+}
+
+// The pointer's surface goes away: its events end with it.
+void forgetSurfaceInput(const DrawSurface& surface) {
+  if (devices.pointerOver == &surface) devices.pointerOver = nullptr;
+}
 
 void startInput(bool saverRules) {
   input = InputState{};

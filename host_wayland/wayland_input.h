@@ -3,24 +3,38 @@
 // four pixels), in the own window Escape and q.
 #pragma once
 
+#include <cstdint>
+
 // Where the keyboard is, for the saver's rule that losing it to another program ends it.
 enum class KeyboardFocus {
-  none,  // no keyboard on the seat, or it never came to the surface
-  held,  // the surface has the keyboard
-  lost,  // the keyboard left the surface
+  none,  // no keyboard on the seat, or it never came to one of the program's surfaces
+  held,  // one of the program's surfaces has the keyboard
+  lost,  // the keyboard left the program's surfaces
 };
 
-// What input has decided so far.
+// What input has decided so far, over all of the program's surfaces (one seat).
 struct InputState {
   bool saverRules = false;  // saver mode (else the own window's keys)
   bool ended = false;       // input ended the run
   KeyboardFocus focus = KeyboardFocus::none;
-  bool focusChanged = false;  // focus changed since the flag was cleared
+  uint32_t focusLostAt = 0; // millisecond reading of the loss, while focus is lost
 };
 extern InputState input;
 
+// How long the keyboard may be away from every surface before the saver takes it as gone
+// to another program: moving from one output's surface to another's leaves it in between.
+constexpr uint32_t keyboardGoneMs = 500;
+
+// True when, in saver mode, another program has held the keyboard for keyboardGoneMs by
+// now (a millisecond reading); the milliseconds until that would be so go to wait.
+bool keyboardTakenAway(uint32_t now, int64_t& waitNanoseconds);
+
 // Listens to the seat (wayland.seat; nothing without one) with the rules of the mode.
 void startInput(bool saverRules);
+
+// Forgets what input knew of surface, before it is destroyed.
+struct DrawSurface;
+void forgetSurfaceInput(const DrawSurface& surface);
 
 // Releases the devices and the keymap. Safe to call twice.
 void stopInput();

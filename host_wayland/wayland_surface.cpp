@@ -3,8 +3,6 @@
 
 #include "host_linux/frame_loop.h"
 
-DrawSurface drawSurface;
-
 namespace {
 
 const char* const windowTitle = "VorlixSS";
@@ -13,7 +11,7 @@ constexpr uint32_t hiddenAfterMs = 500;  // a frame shown later than this was no
 constexpr int64_t configureWaitNs = 5000000000;  // how long the start waits to be configured
 
 // Notes a new size in surface units; 0 keeps the current one (the client chooses).
-void takeSize(int width, int height) {
+void takeSize(DrawSurface& drawSurface, int width, int height) {
   if (width <= 0 || height <= 0) return;
   if (width == drawSurface.width && height == drawSurface.height) return;
   drawSurface.width = width;
@@ -22,51 +20,59 @@ void takeSize(int width, int height) {
 }
 
 // The xdg surface's configure closes a sequence of toplevel events: acknowledge it.
-void onXdgConfigure(void*, xdg_surface* surface, uint32_t serial) {
+void onXdgConfigure(void* data, xdg_surface* surface, uint32_t serial) {
   xdg_surface_ack_configure(surface, serial);
-  drawSurface.configured = true;
+  static_cast<DrawSurface*>(data)->configured = true;
 }
 const xdg_surface_listener xdgSurfaceListener = {onXdgConfigure};
 
-void onToplevelConfigure(void*, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-  takeSize(width, height);
+void onToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+  takeSize(*static_cast<DrawSurface*>(data), width, height);
 }
-void onToplevelClose(void*, xdg_toplevel*) { drawSurface.closed = true; }
+void onToplevelClose(void* data, xdg_toplevel*) {
+  static_cast<DrawSurface*>(data)->closed = true;
+}
 // Later versions' events; the shell is bound at version 1, which has none of them.
 void onToplevelBounds(void*, xdg_toplevel*, int32_t, int32_t) {}
 void onToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
 const xdg_toplevel_listener toplevelListener = {onToplevelConfigure, onToplevelClose,
                                                 onToplevelBounds, onToplevelCapabilities};
 
-void onLayerConfigure(void*, zwlr_layer_surface_v1* surface, uint32_t serial, uint32_t width,
-                      uint32_t height) {
+void onLayerConfigure(void* data, zwlr_layer_surface_v1* surface, uint32_t serial,
+                      uint32_t width, uint32_t height) {
   zwlr_layer_surface_v1_ack_configure(surface, serial);
-  takeSize(static_cast<int>(width), static_cast<int>(height));
-  drawSurface.configured = true;
+  auto* drawSurface = static_cast<DrawSurface*>(data);
+  takeSize(*drawSurface, static_cast<int>(width), static_cast<int>(height));
+  drawSurface->configured = true;
 }
-void onLayerClosed(void*, zwlr_layer_surface_v1*) { drawSurface.closed = true; }
+void onLayerClosed(void* data, zwlr_layer_surface_v1*) {
+  static_cast<DrawSurface*>(data)->closed = true;
+}
 const zwlr_layer_surface_v1_listener layerListener = {onLayerConfigure, onLayerClosed};
 
 // The compositor has shown the frame; one that took long was not shown at all meanwhile.
-void onFrameDone(void*, wl_callback* callback, uint32_t) {
+void onFrameDone(void* data, wl_callback* callback, uint32_t) {
   wl_callback_destroy(callback);
-  drawSurface.frameCallback = nullptr;
-  if (monotonicMilliseconds() - drawSurface.frameAskedAt > hiddenAfterMs)
-    drawSurface.wasHidden = true;
+  auto* drawSurface = static_cast<DrawSurface*>(data);
+  drawSurface->frameCallback = nullptr;
+  if (monotonicMilliseconds() - drawSurface->frameAskedAt > hiddenAfterMs)
+    drawSurface->wasHidden = true;
 }
 const wl_callback_listener frameListener = {onFrameDone};
 
 }  // namespace
 
-bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width, int height,
-                       std::string& failure) {
+bool createDrawSurface(DrawSurface& drawSurface, SurfaceRole role, const WaylandOutput* output,
+                       int width, int height, std::string& failure) {
+  drawSurface = DrawSurface{};
   drawSurface.role = role;
   drawSurface.surface = wl_compositor_create_surface(wayland.compositor);
+  wl_surface_set_user_data(drawSurface.surface, &drawSurface);
   if (role == SurfaceRole::layer) {
     drawSurface.layerSurface = zwlr_layer_shell_v1_get_layer_surface(
         wayland.layerShell, drawSurface.surface, output->output,
         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, appId);
-    zwlr_layer_surface_v1_add_listener(drawSurface.layerSurface, &layerListener, nullptr);
+    zwlr_layer_surface_v1_add_listener(drawSurface.layerSurface, &layerListener, &drawSurface);
     zwlr_layer_surface_v1_set_anchor(drawSurface.layerSurface,
                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
                                          ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
@@ -77,9 +83,9 @@ bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width,
         drawSurface.layerSurface, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
   } else {
     drawSurface.xdgSurface = xdg_wm_base_get_xdg_surface(wayland.wmBase, drawSurface.surface);
-    xdg_surface_add_listener(drawSurface.xdgSurface, &xdgSurfaceListener, nullptr);
+    xdg_surface_add_listener(drawSurface.xdgSurface, &xdgSurfaceListener, &drawSurface);
     drawSurface.toplevel = xdg_surface_get_toplevel(drawSurface.xdgSurface);
-    xdg_toplevel_add_listener(drawSurface.toplevel, &toplevelListener, nullptr);
+    xdg_toplevel_add_listener(drawSurface.toplevel, &toplevelListener, &drawSurface);
     xdg_toplevel_set_title(drawSurface.toplevel, windowTitle);
     xdg_toplevel_set_app_id(drawSurface.toplevel, appId);
     if (role == SurfaceRole::fullscreen)
@@ -115,20 +121,24 @@ bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width,
   return true;
 }
 
-void askForFrame(uint32_t now) {
+DrawSurface* drawSurfaceOf(wl_surface* surface) {
+  return surface ? static_cast<DrawSurface*>(wl_surface_get_user_data(surface)) : nullptr;
+}
+
+void askForFrame(DrawSurface& drawSurface, uint32_t now) {
   drawSurface.frameCallback = wl_surface_frame(drawSurface.surface);
-  wl_callback_add_listener(drawSurface.frameCallback, &frameListener, nullptr);
+  wl_callback_add_listener(drawSurface.frameCallback, &frameListener, &drawSurface);
   drawSurface.frameAskedAt = now;
 }
 
-void markOpaque() {
+void markOpaque(const DrawSurface& drawSurface) {
   wl_region* opaque = wl_compositor_create_region(wayland.compositor);
   wl_region_add(opaque, 0, 0, drawSurface.width, drawSurface.height);
   wl_surface_set_opaque_region(drawSurface.surface, opaque);
   wl_region_destroy(opaque);
 }
 
-void destroyDrawSurface() {
+void destroyDrawSurface(DrawSurface& drawSurface) {
   if (drawSurface.frameCallback) wl_callback_destroy(drawSurface.frameCallback);
   if (drawSurface.layerSurface) zwlr_layer_surface_v1_destroy(drawSurface.layerSurface);
   if (drawSurface.toplevel) xdg_toplevel_destroy(drawSurface.toplevel);

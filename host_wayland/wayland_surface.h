@@ -1,6 +1,6 @@
-// Linux Wayland: the one surface a process draws on: a window of its own (an xdg toplevel),
-// or, in saver mode, a cover over one output (an overlay layer surface, or where the
-// compositor has no layer shell a fullscreen toplevel on that output), and its frame pacing.
+// Linux Wayland: a surface the program draws on: a window of its own (an xdg toplevel), or,
+// in saver mode, the cover of one output (an overlay layer surface, or where the compositor
+// has no layer shell a fullscreen toplevel on that output), and its frame pacing.
 #pragma once
 
 #include <cstdint>
@@ -30,29 +30,34 @@ struct DrawSurface {
   bool resized = false;                  // width, height or scale changed since drawn
   bool closed = false;                   // the compositor closed it (or its output)
   bool wasHidden = false;                // a frame callback came long after its swap
+  bool pointerSeen = false;              // the pointer's reference below is set
+  double referenceX = 0, referenceY = 0; // where the pointer was first seen over it
 };
-extern DrawSurface drawSurface;
 
 // Makes the surface (on output for the saver's roles; width x height is the own window's
 // size, and a fullscreen toplevel's until the compositor says) and waits for its first
-// configure. False, with the reason in failure.
-bool createDrawSurface(SurfaceRole role, const WaylandOutput* output, int width, int height,
-                       std::string& failure);
+// configure. False, with the reason in failure. The value must stay where it is until
+// destroyDrawSurface: the compositor's events find it there.
+bool createDrawSurface(DrawSurface& draw, SurfaceRole role, const WaylandOutput* output,
+                       int width, int height, std::string& failure);
+
+// The DrawSurface of one of the program's wl_surfaces (input events name those).
+DrawSurface* drawSurfaceOf(wl_surface* surface);
 
 // Buffer size in pixels.
-inline int bufferWidth() { return drawSurface.width * drawSurface.scale; }
-inline int bufferHeight() { return drawSurface.height * drawSurface.scale; }
+inline int bufferWidth(const DrawSurface& draw) { return draw.width * draw.scale; }
+inline int bufferHeight(const DrawSurface& draw) { return draw.height * draw.scale; }
 
 // Before a swap: asks to be told when the compositor shows the next frame (now is the
 // millisecond reading).
-void askForFrame(uint32_t now);
+void askForFrame(DrawSurface& draw, uint32_t now);
 
 // Tells the compositor that the surface at its current size hides what lies below, with the
 // next commit; call when the size is taken.
-void markOpaque();
+void markOpaque(const DrawSurface& draw);
 
 // True while the compositor has not shown the last frame: drawing then waits.
-inline bool framePending() { return drawSurface.frameCallback != nullptr; }
+inline bool framePending(const DrawSurface& draw) { return draw.frameCallback != nullptr; }
 
 // Destroys the surface and its roles. Safe to call twice.
-void destroyDrawSurface();
+void destroyDrawSurface(DrawSurface& draw);

@@ -35,6 +35,8 @@
 
 namespace {
 
+DrawSurface drawSurface;  // the benchmark's one surface
+
 constexpr int maxReps = 2000;
 constexpr int warmupFrames = 10;
 constexpr int64_t frameWaitLimit = 2000000000;  // a compositor that shows nothing for 2 s
@@ -72,7 +74,7 @@ int fail(const std::string& reason) {
 // limit or the connection is lost.
 bool waitForShown() {
   const double start = seconds(CLOCK_MONOTONIC);
-  while (framePending()) {
+  while (framePending(drawSurface)) {
     if (!waitForWayland(frameWaitLimit)) return false;
     if (seconds(CLOCK_MONOTONIC) - start > frameWaitLimit / 1e9) return false;
   }
@@ -82,7 +84,7 @@ bool waitForShown() {
 // One frame as the program draws it: the tick, the frame callback asked for, the swap.
 void drawFrame(uint32_t clock) {
   runFrameTick(clock);
-  askForFrame(monotonicMilliseconds());
+  askForFrame(drawSurface, monotonicMilliseconds());
   swapEGLBuffers();
 }
 
@@ -104,10 +106,10 @@ int main(int argc, char** argv) {
     if (slot.output && !output) output = &slot;
   if (!output) return fail("the compositor has no output");
   const SurfaceRole role = wayland.layerShell ? SurfaceRole::layer : SurfaceRole::fullscreen;
-  if (!createDrawSurface(role, output, 0, 0, failure)) return fail(failure);
-  markOpaque();
-  clientRect = {0, 0, bufferWidth(), bufferHeight()};
-  if (!initEGLContext(wayland.display, drawSurface.surface, bufferWidth(), bufferHeight(), failure))
+  if (!createDrawSurface(drawSurface, role, output, 0, 0, failure)) return fail(failure);
+  markOpaque(drawSurface);
+  clientRect = {0, 0, bufferWidth(drawSurface), bufferHeight(drawSurface)};
+  if (!initEGLContext(wayland.display, drawSurface.surface, bufferWidth(drawSurface), bufferHeight(drawSurface), failure))
     return fail(failure);
   seedRandom(1);
   saverSettings = parsed.options.settings;
@@ -115,7 +117,7 @@ int main(int argc, char** argv) {
   initScene();
   std::printf("renderer=%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   std::printf("gl_version=%s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-  std::printf("client=%dx%d\nghost_ring=%d\n", bufferWidth(), bufferHeight(),
+  std::printf("client=%dx%d\nghost_ring=%d\n", bufferWidth(drawSurface), bufferHeight(drawSurface),
               ghostRingActive() ? 1 : 0);
 
   const uint32_t stillClock = 1000;
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
               (now - start - waited) / frames * 1000, waited / frames * 1000);
   releaseScene();
   releaseEGLContext();
-  destroyDrawSurface();
+  destroyDrawSurface(drawSurface);
   disconnectWayland();
   return 0;
 }

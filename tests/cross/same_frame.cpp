@@ -60,9 +60,10 @@ bool openContext() {
   // The compositor may tile the window to another size; the frames are drawn and read at
   // this one all the same.
   std::string failure;
+  static DrawSurface surface;
   if (connectWayland(failure) &&
-      createDrawSurface(SurfaceRole::ownWindow, nullptr, width, height, failure) &&
-      initEGLContext(wayland.display, drawSurface.surface, width, height, failure))
+      createDrawSurface(surface, SurfaceRole::ownWindow, nullptr, width, height, failure) &&
+      initEGLContext(wayland.display, surface.surface, width, height, failure))
     return true;
   std::fprintf(stderr, "same_frame: %s\n", failure.c_str());
   return false;

@@ -1,0 +1,159 @@
+// Linux Wayland: the run of every surface of the program, and how it ends.
+#include "host_wayland/wayland_run.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "host_wayland/surface_run.h"
+#include "host_wayland/wayland_display.h"
+#include "host_wayland/wayland_input.h"
+
+namespace {
+
+const char* const compositorLostLine = "lost the connection to the Wayland compositor";
+
+// Everything the run holds. The surfaces stay in their slots: the compositor's events find
+// them there.
+struct WaylandRun {
+  EglDisplay egl;
+  SurfaceRun surfaces[maxOutputs];  // the own window in the first; in saver mode one an output
+  uint32_t started = 0;             // surfaces started so far: the next one's place in the seeds
+  int lock = -1;                    // the single-saver lock of this display
+};
+
+// The lock file of the display: a second saver on it defers to the first.
+std::string lockPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "";
+  for (char& c : display)
+    if (c == '/') c = '_';
+  return std::string(runtime && *runtime ? runtime : "/tmp") + "/vorlixss-wayland-" +
+         std::to_string(getuid()) + "-" + display + ".lock";
+}
+
+// True when this process now holds the display's lock.
+bool takeLock(WaylandRun& run) {
+  run.lock = open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  return run.lock >= 0 && flock(run.lock, LOCK_EX | LOCK_NB) == 0;
+}
+
+// Releases every surface, EGL, input and the connection, gives back the lock, says line when
+// there is one; the exit code. The compositor then shows nothing of the program.
+int endRun(WaylandRun& run, int code, const std::string& line = "") {
+  if (!line.empty()) std::fprintf(stderr, "vorlixss-wayland: %s\n", line.c_str());
+  for (SurfaceRun& surface : run.surfaces) releaseSurfaceRun(surface, run.egl);
+  stopEGL(run.egl);
+  stopInput();
+  if (wayland.display) flushWayland();
+  disconnectWayland();
+  if (run.lock >= 0) close(run.lock);
+  run.lock = -1;
+  return code;
+}
+
+// The random start of the surface with this place: with --seed the first starts from it as
+// vorlixss does and the others from seeds of their own, so that no two outputs show the same
+// picture; without, the clock, the process and the output.
+uint32_t surfaceSeed(const HostOptions& options, uint32_t place, uint32_t outputGlobal) {
+  if (options.seeded) return place == 0 ? options.seed : startSeed(options.seed, place, 0);
+  return startSeed(static_cast<uint32_t>(std::time(nullptr)), static_cast<uint32_t>(getpid()),
+                   outputGlobal);
+}
+
+// Starts a surface in slot (on output; null: the own window). -1 when it runs, or when its
+// output went away meanwhile (nothing to cover); else the run's exit code, its line said.
+int startSurface(WaylandRun& run, SurfaceRun& slot, const HostOptions& options,
+                 const WaylandOutput* output) {
+  const uint32_t global = output ? output->globalName : 0;
+  std::string failure;
+  slot = SurfaceRun{};
+  const bool started = startSurfaceRun(slot, run.egl, options, output,
+                                       surfaceSeed(options, run.started, global), failure);
+  ++run.started;
+  if (started) return -1;
+  // A start cut short by the compositor's end is that end, not the step that noticed it.
+  const bool lost = wl_display_roundtrip(wayland.display) < 0;
+  releaseSurfaceRun(slot, run.egl);
+  if (stopRequested()) return endRun(run, 0);
+  if (lost) return endRun(run, 1, compositorLostLine);
+  if (output && !findOutput(global)) return -1;
+  return endRun(run, 1, failure);
+}
+
+// Saver mode: ends the surfaces of outputs that went away and covers the outputs that came.
+// -1 while the run goes on, else its exit code.
+int followOutputs(WaylandRun& run, const HostOptions& options) {
+  for (SurfaceRun& surface : run.surfaces)
+    if (surface.active && !findOutput(surface.outputGlobal)) releaseSurfaceRun(surface, run.egl);
+  for (const WaylandOutput& output : wayland.outputs) {
+    if (!output.output) continue;
+    SurfaceRun* free = nullptr;
+    bool covered = false;
+    for (SurfaceRun& surface : run.surfaces) {
+      covered = covered || (surface.active && surface.outputGlobal == output.globalName);
+      if (!surface.active && !free) free = &surface;
+    }
+    if (covered || !free) continue;
+    const int end = startSurface(run, *free, options, &output);
+    if (end >= 0) return end;
+  }
+  return -1;
+}
+
+// Draws every surface until something ends the run; its exit code.
+int runSurfaces(WaylandRun& run, const HostOptions& options, bool saver) {
+  for (;;) {
+    if (stopRequested() || input.ended) return endRun(run, 0);
+    int64_t wait = noTimeout;
+    if (keyboardTakenAway(monotonicMilliseconds(), wait)) return endRun(run, 0);
+    if (saver && wayland.outputsChanged) {
+      wayland.outputsChanged = false;
+      const int end = followOutputs(run, options);
+      if (end >= 0) return end;
+    }
+    for (SurfaceRun& surface : run.surfaces) {
+      if (!surface.active) continue;
+      if (surface.surface.closed) {
+        // A layer surface closes with its output; a toplevel at the user's or compositor's word.
+        if (!surface.surface.layerSurface) return endRun(run, 0);
+        releaseSurfaceRun(surface, run.egl);
+        continue;
+      }
+      followSurfaceNews(surface, run.egl);
+      const int64_t due = untilFrameDue(surface);
+      if (due != noTimeout && (wait == noTimeout || due < wait)) wait = due < 0 ? 0 : due;
+    }
+    // A surface that is not shown sends no frame callback: with none due the wait has no end
+    // but the compositor's events and the stop signals, and costs nothing.
+    if (!waitForWayland(wait)) return endRun(run, 1, compositorLostLine);
+    for (SurfaceRun& surface : run.surfaces) {
+      // A frame of a large output may take long: a stop or a key is taken between surfaces.
+      if (stopRequested() || input.ended) break;
+      if (surface.active && !surface.surface.closed) drawSurfaceFrame(surface, run.egl);
+    }
+  }
+}
+
+}  // namespace
+
+int runWayland(const HostOptions& options) {
+  installStopSignals();
+  WaylandRun run;
+  const bool saver = options.place == DrawPlace::rootWindow;
+  std::string failure;
+  if (!connectWayland(failure)) return endRun(run, 1, failure);
+  if (saver && !takeLock(run)) return endRun(run, 0);  // another saver covers this display
+  if (!startEGL(run.egl, wayland.display, failure)) return endRun(run, 1, failure);
+  startInput(saver);
+  wayland.outputsChanged = false;
+  const int end = saver ? followOutputs(run, options)
+                        : startSurface(run, run.surfaces[0], options, nullptr);
+  if (end >= 0) return end;
+  return runSurfaces(run, options, saver);
+}
