@@ -19,7 +19,8 @@ struct InputState {
 };
 extern InputState input;
 
-// Listens to the seat (wayland.seat; nothing without one) with the rules of the mode.
+// Takes the seat's devices, those it had when bound and then each change (nothing without a
+// seat), and reads their input with the rules of the mode.
 void startInput(bool saverRules);
 
 // Releases the devices and the keymap. Safe to call twice.

@@ -54,8 +54,9 @@ inline int countProcesses(const std::string& path, const std::string& entry) {
 
 // Debian's sway, headless, as user 65534 when the test runs as root (sway refuses root), with a
 // runtime folder of its own: outputs HEADLESS-1 640x480 and HEADLESS-2 480x320 beside it, and
-// HEADLESS-3 320x240 once "create_output" adds it. Its clients' environment is set in this
-// process too, for grim, wtype, swaymsg and the like.
+// HEADLESS-3 320x240 once "create_output" adds it. Its seat has a keyboard and a mouse from
+// the start, as a user's desktop has. Its clients' environment is set in this process too, for
+// grim, wtype, swaymsg and the like.
 class PrivateSway {
  public:
   PrivateSway() {
@@ -96,6 +97,7 @@ class PrivateSway {
     setenv("XDG_RUNTIME_DIR", folder, 1);
     setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
     setenv("SWAYSOCK", ipc_.c_str(), 1);
+    if (ready()) holdDevices(true, true);
   }
   ~PrivateSway() {
     stop();
@@ -105,11 +107,32 @@ class PrivateSway {
   }
   void stop() {
     if (!sway_) return;
+    holdDevices(false, false);
     kill(SIGTERM);
     sway_->waitEnd(5000);
     sway_.reset();
   }
   bool ready() const { return !socket_.empty() && !ipc_.empty(); }
+  // The seat's lasting devices from now on, each there until the next call: a keyboard (a wtype
+  // asleep before its one key) and a mouse (the tests' pointer, waiting). Keys and moves come
+  // from devices that come and go beside them (press, useMouse), as a second keyboard's would.
+  void holdDevices(bool keyboard, bool pointer) {
+    keyboard_.reset();
+    pointer_.reset();
+    if (keyboard)
+      keyboard_ = std::make_unique<ChildProcess>(
+          "/usr/bin/wtype", std::vector<std::string>{"-s", "600000", "-k", "F24"}, env());
+    if (pointer)
+      pointer_ = std::make_unique<ChildProcess>(
+          VORLIX_VIRTUAL_POINTER, std::vector<std::string>{"0", "wait", "600000"}, env());
+    // The seat has the devices asked for, and only those, before anything else starts.
+    for (int tries = 0; tries < 250; ++tries, pause(20)) {
+      const std::string inputs = swaymsg("-t get_inputs");
+      if ((inputs.find("\"type\": \"keyboard\"") != std::string::npos) == keyboard &&
+          (inputs.find("\"type\": \"pointer\"") != std::string::npos) == pointer)
+        return;
+    }
+  }
   pid_t pid() const { return sway_ ? sway_->pid() : -1; }
   void kill(int signal) const { ::kill(pid(), signal); }
   const std::string& folder() const { return folder_; }  // its XDG_RUNTIME_DIR
@@ -123,7 +146,7 @@ class PrivateSway {
   }
 
  private:
-  std::unique_ptr<ChildProcess> sway_;
+  std::unique_ptr<ChildProcess> sway_, keyboard_, pointer_;
   std::string folder_, socket_, ipc_;  // runtime folder, socket name, IPC socket path
 };
 
