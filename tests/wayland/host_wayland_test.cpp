@@ -89,7 +89,7 @@ class InSway : public ::testing::Test {
   // or by a button, from a device beside the seat's lasting ones; it ends with 0.
   void endBy(const std::string& way, ChildProcess& saver) {
     if (way == "key") {
-      press("a");
+      sway.press("a");
     } else if (way == "travel") {
       // Travel counts from where the pointer came in, also when another mouse comes.
       useMouse("move 1 1 move 1 1");
@@ -204,7 +204,7 @@ TEST_F(InSway, AnOutputAddedWhileItRunsIsCoveredWithinASecond) {
   EXPECT_LE(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 1000);
   EXPECT_EQ(running(), before + 1) << "one process more, for the new output";
   EXPECT_GT(changedPixels(three, waitPicture("-o HEADLESS-3", 0, &three)), 100) << "it stands";
-  press("Escape");
+  sway.press("Escape");
   expectEnd(*saver, 0);
 }
 
@@ -213,7 +213,7 @@ TEST_F(InSway, SwayidleStartsItAfterASecondWithoutInputAndAKeyEndsIt) {
   ChildProcess idle("/usr/bin/swayidle", {"-w", "timeout", "1", program + " --root"}, sway.env());
   EXPECT_GT(countLit(waitPicture("-o HEADLESS-1", 1000), 0, 0, 640, 480).lit, 1000);
   EXPECT_GT(countLit(waitPicture("-o HEADLESS-2", 1000), 0, 0, 480, 320).lit, 1000);
-  press("Escape");
+  sway.press("Escape");
   EXPECT_TRUE(noneLeft()) << "the key did not end it";
   // NOTE: a second later without input swayidle would start it again; stop it before.
   kill(idle.pid(), SIGTERM);
@@ -259,7 +259,7 @@ TEST_F(InSway, OwnWindowDrawsFollowsTheCompositorsSizeAndEndsOnEscapeQAndClose) 
     if (way == "close")
       swaymsg("'[app_id=vorlixss] kill'");
     else
-      press(way);
+      sway.press(way);
     expectEnd(*window, 0);
   }
 }
