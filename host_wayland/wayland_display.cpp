@@ -37,6 +37,16 @@ void onDescription(void*, wl_output*, const char*) {}
 const wl_output_listener outputListener = {onGeometry, onMode,  onDone,
                                            onScale,    onName, onDescription};
 
+// NOTE: the seat tells its devices once, at once after the bind, and then only their
+// changes: a listener added later never hears of a keyboard or a mouse that was there before
+// the program started. So they are kept here from the bind on, for whoever follows them.
+void onCapabilities(void*, wl_seat*, uint32_t capabilities) {
+  wayland.seatCapabilities = capabilities;
+  if (wayland.followSeat) wayland.followSeat(capabilities);
+}
+void onSeatName(void*, wl_seat*, const char*) {}
+const wl_seat_listener seatListener = {onCapabilities, onSeatName};
+
 // Binds the globals the program uses, at versions the protocol headers know.
 void onGlobal(void*, wl_registry* registry, uint32_t name, const char* interface,
               uint32_t version) {
@@ -52,6 +62,7 @@ void onGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
     wayland.layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
   } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !wayland.seat) {
     wayland.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
+    wl_seat_add_listener(wayland.seat, &seatListener, nullptr);
   } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
     for (WaylandOutput& slot : wayland.outputs) {
       if (slot.output) continue;

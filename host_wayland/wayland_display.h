@@ -32,6 +32,8 @@ struct WaylandGlobals {
   xdg_wm_base* wmBase = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;  // missing on GNOME (and weston)
   wl_seat* seat = nullptr;
+  uint32_t seatCapabilities = 0;  // the seat's devices as last told (WL_SEAT_CAPABILITY_*)
+  void (*followSeat)(uint32_t capabilities) = nullptr;  // told each change, while set
   WaylandOutput outputs[maxOutputs];
   bool outputsChanged = false;  // an output came or went since the flag was cleared
 };

@@ -153,7 +153,8 @@ void follow(bool present, Device*& device, Device* (*get)(wl_seat*),
   }
 }
 
-void onCapabilities(void*, wl_seat*, uint32_t capabilities) {
+// Takes the devices the seat has and gives back those it lost.
+void followDevices(uint32_t capabilities) {
   follow(capabilities & WL_SEAT_CAPABILITY_KEYBOARD, devices.keyboard, wl_seat_get_keyboard,
          wl_keyboard_add_listener, &keyboardListener, wl_keyboard_release);
   follow(capabilities & WL_SEAT_CAPABILITY_POINTER, devices.pointer, wl_seat_get_pointer,
@@ -163,9 +164,6 @@ void onCapabilities(void*, wl_seat*, uint32_t capabilities) {
   // A keyboard unplugged went to no other program.
   if (!devices.keyboard) setFocus(KeyboardFocus::none);
 }
-void onSeatName(void*, wl_seat*, const char*) {}
-const wl_seat_listener seatListener = {onCapabilities, onSeatName};
-
 }  // namespace
 
 bool keyboardTakenAway(uint32_t now, int64_t& waitNanoseconds) {
@@ -184,10 +182,13 @@ void forgetSurfaceInput(const DrawSurface& surface) {
 void startInput(bool saverRules) {
   input = InputState{};
   input.saverRules = saverRules;
-  if (wayland.seat) wl_seat_add_listener(wayland.seat, &seatListener, nullptr);
+  // The devices there already, then each change the seat tells.
+  wayland.followSeat = followDevices;
+  followDevices(wayland.seatCapabilities);
 }
 
 void stopInput() {
+  wayland.followSeat = nullptr;
   if (devices.keyboard) wl_keyboard_release(devices.keyboard);
   if (devices.pointer) wl_pointer_release(devices.pointer);
   if (devices.touch) wl_touch_release(devices.touch);

@@ -26,10 +26,11 @@ extern InputState input;
 constexpr uint32_t keyboardGoneMs = 500;
 
 // True when, in saver mode, another program has held the keyboard for keyboardGoneMs by
-// now (a millisecond reading); the milliseconds until that would be so go to wait.
+// now (a millisecond reading); the nanoseconds until that would be so go to waitNanoseconds.
 bool keyboardTakenAway(uint32_t now, int64_t& waitNanoseconds);
 
-// Listens to the seat (wayland.seat; nothing without one) with the rules of the mode.
+// Takes the seat's devices, those it had when bound and then each change (nothing without a
+// seat), and reads their input with the rules of the mode.
 void startInput(bool saverRules);
 
 // Forgets what input knew of surface, before it is destroyed.

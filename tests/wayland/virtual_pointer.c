@@ -1,7 +1,7 @@
 // A mouse for the Wayland tests, made with wlroots' virtual pointer protocol: it moves the
 // compositor's cursor and presses the left button as its arguments say, each step handled by
-// the compositor before the next, then goes.
-//   virtual_pointer WAIT_MS [move DX DY | button]...
+// the compositor before the next, then goes; "wait MS" keeps it on the seat meanwhile.
+//   virtual_pointer WAIT_MS [move DX DY | button | wait MS]...
 #include <linux/input-event-codes.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,7 +29,7 @@ static const struct wl_registry_listener registryListener = {announce, withdraw}
 int main(int argc, char **argv) {
   struct wl_display *display = wl_display_connect(NULL);
   if (argc < 2 || !display) {
-    fprintf(stderr, "usage: virtual_pointer WAIT_MS [move DX DY | button]... (on WAYLAND_DISPLAY)\n");
+    fprintf(stderr, "usage: virtual_pointer WAIT_MS [move DX DY | button | wait MS]... (on WAYLAND_DISPLAY)\n");
     return 2;
   }
   wl_registry_add_listener(wl_display_get_registry(display), &registryListener, NULL);
@@ -56,6 +56,8 @@ int main(int argc, char **argv) {
       zwlr_virtual_pointer_v1_button(pointer, 0, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
       zwlr_virtual_pointer_v1_frame(pointer);
       zwlr_virtual_pointer_v1_button(pointer, 0, BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
+    } else if (i + 1 < argc && strcmp(argv[i], "wait") == 0) {
+      usleep((useconds_t)atoi(argv[++i]) * 1000);
     }
     zwlr_virtual_pointer_v1_frame(pointer);
     wl_display_roundtrip(display);  // the compositor has handled it and told its clients

@@ -1,0 +1,143 @@
+// vorlixss-wayland as its Debian package installs it, on the desktops of Debian 13 (sway 1.10,
+// labwc 0.8, KWin 6.3, mutter 48), headless in the project's Debian 13 root and run by its
+// unprivileged user (tests/desktops/run): started as the README's lines start it, covering every
+// output, ended by input where the desktop can be typed at, yielding to the lock screen.
+#include <gtest/gtest.h>
+
+#include "../wayland/wayland_support.h"
+
+namespace {
+
+const std::string program = "/usr/bin/vorlixss-wayland";  // where the package puts it
+
+class OnDesktop : public ::testing::TestWithParam<Desktop> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(desktop.ready()) << "the desktop did not start"; }
+  void TearDown() override {
+    for (pid_t pid : pids()) kill(pid, SIGKILL);  // a failed test's saver
+    desktop.stop();
+  }
+
+  // The README's line for the desktop, with a second of idle time instead of ten minutes.
+  std::unique_ptr<ChildProcess> swayidle() {
+    return std::make_unique<ChildProcess>(
+        "/usr/bin/swayidle", std::vector<std::string>{"-w", "timeout", "1", "vorlixss-wayland --root"},
+        desktop.env());
+  }
+
+  // The processes of the program on this desktop.
+  std::vector<pid_t> pids() const { return findProcesses(program, desktop.mark()); }
+
+  // True once no process of the program is left, waiting up to milliseconds.
+  bool noneLeft(int milliseconds = 1000) const {
+    for (int waited = 0; waited < milliseconds && !pids().empty(); waited += 20) pause(20);
+    return pids().empty();
+  }
+
+  // The CPU time in clock ticks that the program's processes have used so far.
+  long cpuTicks() const {
+    long ticks = 0;
+    for (pid_t pid : pids()) {
+      std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+      const std::string stat((std::istreambuf_iterator<char>(in)), {});
+      long user = 0, system = 0;
+      const size_t end = stat.rfind(')');
+      if (end != std::string::npos &&
+          sscanf(stat.c_str() + end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
+                 &user, &system) == 2)
+        ticks += user + system;
+    }
+    return ticks;
+  }
+
+  // grim's picture of the output once more than 1000 pixels are lit and, a moment later, once
+  // more than 100 have changed: a moving picture. Empty when it never came.
+  static bool moves(const std::string& name) {
+    Picture first = shoot("-o " + name);
+    for (int waited = 0; waited < 15000; waited += 50, pause(50), first = shoot("-o " + name))
+      if (!first.rgb.empty() && countLit(first, 0, 0, first.width, first.height).lit > 1000) break;
+    if (first.rgb.empty() || countLit(first, 0, 0, first.width, first.height).lit <= 1000)
+      return false;
+    for (int waited = 0; waited < 5000; waited += 50, pause(50))
+      if (changedPixels(first, shoot("-o " + name)) > 100) return true;
+    return false;
+  }
+
+  PrivateDesktop desktop{GetParam()};
+};
+
+// Where a keyboard can be typed at: the idle program starts it on every output, and a key from a
+// keyboard that was on the seat before it started ends it.
+class Typed : public OnDesktop {};
+TEST_P(Typed, TheIdleLineStartsItOnEveryOutputAndAKeyEndsIt) {
+  auto idle = swayidle();
+  EXPECT_TRUE(moves("HEADLESS-1"));
+  EXPECT_TRUE(moves("HEADLESS-2"));
+  desktop.press("a");
+  EXPECT_TRUE(noneLeft()) << "the key did not end it";
+  kill(idle->pid(), SIGTERM);  // before its next second without input
+  EXPECT_TRUE(idle->waitEnd(5000));
+}
+INSTANTIATE_TEST_SUITE_P(SwayAndLabwc, Typed, ::testing::Values(Desktop::sway, Desktop::labwc));
+
+// Where nothing can be typed (no virtual devices) nor pictured (no screencopy): the sign that
+// the desktop shows the saver is that it keeps drawing, since it draws a frame only when the
+// compositor asks for one; SIGTERM ends it.
+class Untyped : public OnDesktop {};
+TEST_P(Untyped, ItDrawsOnEveryOutputUntilTerminated) {
+  // KWin tells idle time as sway does, so the README's swayidle line works there; GNOME does not.
+  auto idle = GetParam() == Desktop::kwin ? swayidle() : nullptr;
+  auto saver = idle ? nullptr : std::make_unique<ChildProcess>(program, std::vector<std::string>{"--root"},
+                                                                 desktop.env());
+  for (int waited = 0; waited < 15000 && pids().empty(); waited += 50) pause(50);
+  ASSERT_FALSE(pids().empty()) << "it did not start";
+  pause(1000);
+  const long before = cpuTicks();
+  pause(2000);
+  EXPECT_GT(cpuTicks() - before, 20) << "it does not draw";
+  if (idle) kill(idle->pid(), SIGTERM), idle->waitEnd(5000);
+  for (pid_t pid : pids()) kill(pid, SIGTERM);
+  EXPECT_TRUE(noneLeft());
+}
+INSTANTIATE_TEST_SUITE_P(KWinAndMutter, Untyped, ::testing::Values(Desktop::kwin, Desktop::mutter));
+
+class Sway : public OnDesktop {};
+
+// A lock screen takes the outputs and the keyboard: the saver goes within a second of the lock
+// covering them, and does not come back when the user unlocks.
+TEST_P(Sway, ItYieldsToSwaylockAndStaysGoneAfterTheUnlock) {
+  ChildProcess saver(program, {"--root"}, desktop.env());
+  ASSERT_TRUE(moves("HEADLESS-1"));
+  ChildProcess lock("/usr/bin/swaylock", {"-c", "336699"}, desktop.env());
+  bool covered = false;  // HEADLESS-1 shows the lock's colour
+  for (int waited = 0; waited < 10000 && !covered; waited += 20, pause(20)) {
+    const Picture p = shoot("-o HEADLESS-1");
+    covered = !p.rgb.empty() && p.rgb[0] == 0x33 && p.rgb[1] == 0x66 && p.rgb[2] == 0x99;
+  }
+  ASSERT_TRUE(covered) << "the lock never showed";
+  EXPECT_TRUE(saver.waitEnd(1000)) << "it still runs under the lock";
+  EXPECT_EQ(saver.exitCode(), 0);
+  pause(2000);  // swaylock takes keys once its surfaces are up
+  desktop.type("vorlix-password");
+  desktop.press("Return");
+  ASSERT_TRUE(lock.waitEnd(15000)) << "the password did not unlock it";
+  EXPECT_EQ(lock.exitCode(), 0) << lock.errors();
+  EXPECT_TRUE(noneLeft());
+}
+
+// An output taken away ends its cover only: the other goes on moving, and a key ends it.
+TEST_P(Sway, AnOutputUnpluggedEndsOnlyItsCover) {
+  ChildProcess saver(program, {"--root"}, desktop.env());
+  ASSERT_TRUE(moves("HEADLESS-1") && moves("HEADLESS-2"));
+  swaymsg("output HEADLESS-2 unplug");
+  pause(500);
+  EXPECT_FALSE(saver.waitEnd(0)) << "the saver ended with one output";
+  EXPECT_TRUE(moves("HEADLESS-1"));
+  desktop.press("a");
+  ASSERT_TRUE(saver.waitEnd(5000));
+  EXPECT_EQ(saver.exitCode(), 0);
+  EXPECT_TRUE(noneLeft());
+}
+INSTANTIATE_TEST_SUITE_P(Sway110, Sway, ::testing::Values(Desktop::sway));
+
+}  // namespace
