@@ -9,15 +9,15 @@ vorlix_embed_shaders(${CMAKE_BINARY_DIR}/generated/shader_resource_bytes.h
 
 add_executable(vorlixss_web
   ${vorlix_shared_gl_sources}
-  render/gl_context_webgl.cpp
-  render/gl_context_gles.cpp
-  render/shader_dialect_gles.cpp
-  render/fullscreen_quad_gles.cpp
-  render/ghost_ring_gles.cpp
-  render/fps_overlay.cpp
-  render/diagnostics_web.cpp
-  render/shader_resources_embedded.cpp
-  render/shader_file_web.cpp
+  render/context/gl_context_webgl.cpp
+  render/context/gl_context_gles.cpp
+  render/shaders/shader_dialect_gles.cpp
+  render/quad/fullscreen_quad_gles.cpp
+  render/ghosting/ghost_ring_gles.cpp
+  render/overlay/fps_overlay.cpp
+  render/diagnostics/diagnostics_web.cpp
+  render/shaders/shader_resources_embedded.cpp
+  render/shaders/shader_file_web.cpp
   host_web/page_api.cpp
 )
 target_include_directories(vorlixss_web PRIVATE ${CMAKE_BINARY_DIR}/generated)
@@ -29,9 +29,9 @@ target_link_options(vorlixss_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createVorlixModule -sENVIRONMENT=web -sSINGLE_FILE=1
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFILESYSTEM=0
   -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString
-  --js-library ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
+  --js-library ${CMAKE_SOURCE_DIR}/render/context/gl_detach_webgl.js)
 set_property(TARGET vorlixss_web APPEND PROPERTY
-  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/gl_detach_webgl.js)
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/render/context/gl_detach_webgl.js)
 
 # The page's own files beside the program, copied again whenever one changes.
 set(page_files)

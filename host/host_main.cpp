@@ -13,7 +13,7 @@
 #include "host/password_hooks.h"
 #include "host/saver_window.h"
 #include "host/system_library.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 
 HINSTANCE hostInstance = nullptr;
 bool is95Family = false;

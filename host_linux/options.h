@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/draw_quality.h"
+#include "render/field/draw_quality.h"
 #include "scene/settings.h"
 
 // Which of the two programs reads the command line.

@@ -5,7 +5,7 @@
 
 #include "host_linux/scene_start.h"
 #include "host_wayland/wayland_input.h"
-#include "render/fps_overlay.h"
+#include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 

@@ -10,7 +10,7 @@
 #include "host_linux/frame_loop.h"
 #include "host_linux/options.h"
 #include "host_wayland/wayland_surface.h"
-#include "render/gl_context_egl.h"
+#include "render/context/gl_context_egl.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
 

@@ -11,13 +11,13 @@
 #include <string>
 
 #include "host_web/page_options.h"
-#include "render/diagnostics_web.h"
-#include "render/field_pass.h"
-#include "render/fps_overlay.h"
-#include "render/gl_context.h"
-#include "render/gl_context_webgl.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_webgl.h"
+#include "render/diagnostics/diagnostics_web.h"
+#include "render/field/field_pass.h"
+#include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 #include "saver/frame_tick.h"
 #include "scene/scene.h"
 

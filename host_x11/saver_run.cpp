@@ -10,9 +10,9 @@
 #include "host_linux/frame_loop.h"
 #include "host_linux/scene_start.h"
 #include "host_x11/x11_window.h"
-#include "render/fps_overlay.h"
-#include "render/gl_context.h"
-#include "render/gl_context_glx.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_glx.h"
+#include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "render/gl_context_glx.h"
+#include "render/context/gl_context_glx.h"
 #include "scene/frame_clock.h"
 
 DrawTarget drawTarget;

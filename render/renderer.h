@@ -4,11 +4,11 @@
 // GL object names are kept as unsigned, the type GLuint names on every platform.
 #pragma once
 
-#include "render/draw_quality.h"
-#include "render/field_cull.h"
-#include "render/field_grid.h"
-#include "render/fps_text.h"
-#include "render/ring_roles.h"
+#include "render/field/draw_quality.h"
+#include "render/field/field_cull.h"
+#include "render/field/field_grid.h"
+#include "render/ghosting/ring_roles.h"
+#include "render/overlay/fps_text.h"
 #include "scene/balls.h"
 
 class zunoShader;

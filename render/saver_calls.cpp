@@ -1,11 +1,11 @@
 // The Windows saver's renderer's calls without arguments: each acts on its one renderer and
 // scene, as the saver's code and tests have always called them.
-#include "render/field_pass.h"
-#include "render/fps_overlay.h"
-#include "render/fullscreen_quad.h"
-#include "render/ghost_ring.h"
+#include "render/field/field_pass.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/overlay/fps_overlay.h"
+#include "render/quad/fullscreen_quad.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 
 void initScene() { initScene(saverRenderer, saverScene, saverRenderer.quality); }
 void releaseScene() { releaseScene(saverRenderer); }

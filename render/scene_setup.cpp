@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "render/blob_shape.h"
-#include "render/field_pass.h"
-#include "render/fullscreen_quad.h"
-#include "render/gl_context.h"
-#include "render/ghost_ring.h"
-#include "render/shader_program.h"
+#include "render/context/gl_context.h"
+#include "render/field/field_pass.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/quad/fullscreen_quad.h"
+#include "render/shaders/blob_shape.h"
+#include "render/shaders/shader_program.h"
 
 namespace {
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "render/draw_quality.h"
-#include "render/metaball_uniforms.h"
+#include "render/field/draw_quality.h"
 #include "render/renderer.h"
+#include "render/shaders/metaball_uniforms.h"
+#include "render/shaders/shader_resources.h"
 #include "scene/scene.h"
 
 // The Windows saver's renderer, under its old names (render/saver_renderer.cpp).
@@ -30,8 +31,3 @@ void releaseScene();  // the saver's
 // next step.
 void resizeScene(Renderer& renderer, Scene& scene, int32_t width, int32_t height);
 void resizeScene(int32_t width, int32_t height);  // the saver's
-
-// Text of a "GLSL_SHADER" resource of the program, such as "#126"; empty when absent
-// (shader_resources_win.cpp: the module's resources; shader_resources_embedded.cpp: built in,
-// the GLSL ES texts on the page).
-std::string loadShaderResource(const char* name);

@@ -2,7 +2,7 @@
 // to the metaball program (which must be current before the upload).
 #include "saver/ball_upload.h"
 
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 
 void stepBalls(Renderer& renderer, Scene& scene, float dt) {
   moveBalls(scene, dt);

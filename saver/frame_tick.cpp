@@ -1,10 +1,10 @@
 // The frame tick: simulation steps first, then the one frame, each pass a full-screen quad.
 #include "saver/frame_tick.h"
 
-#include "render/field_pass.h"
-#include "render/fullscreen_quad.h"
-#include "render/ghost_ring.h"
-#include "render/shader_program.h"
+#include "render/field/field_pass.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/quad/fullscreen_quad.h"
+#include "render/shaders/shader_program.h"
 #include "saver/ball_upload.h"
 
 void advanceSimulation(Renderer& renderer, Scene& scene, float elapsed) {

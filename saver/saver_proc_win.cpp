@@ -7,8 +7,8 @@
 #include <ctime>
 
 #include "host/saver_window.h"
-#include "render/gl_context.h"
-#include "render/gl_context_wgl.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_wgl.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 #include "scene/frame_clock.h"

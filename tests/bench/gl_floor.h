@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "render/fullscreen_quad.h"
-#include "render/ghost_ring.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/quad/fullscreen_quad.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 
 inline double medianOf(double* values, int count) {
   std::sort(values, values + count);

@@ -9,7 +9,7 @@
 // runs) and the EGL swap, each frame drawn as soon as the compositor has shown the last one
 // (its frame callback), with no timer wait: the most frames the program could show here.
 // Given VORLIX_COMPOSITOR_PID, it also prints the compositor's CPU over the same span.
-#include "render/gl_api.h"
+#include "render/context/gl_api.h"
 
 #include <time.h>
 #include <unistd.h>
@@ -25,9 +25,9 @@
 #include "host_linux/options.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_surface.h"
-#include "render/field_pass.h"
-#include "render/gl_context.h"
-#include "render/gl_context_egl.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_egl.h"
+#include "render/field/field_pass.h"
 #include "saver/frame_tick.h"
 #include "scene/frame_clock.h"
 #include "scene/random.h"

@@ -19,21 +19,21 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "render/gl_context_wgl.h"
+#include "render/context/gl_context_wgl.h"
 #include "test_window.h"
 #elif defined(VORLIX_GLES)
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_surface.h"
-#include "render/gl_api.h"
-#include "render/gl_context_egl.h"
+#include "render/context/gl_api.h"
+#include "render/context/gl_context_egl.h"
 #else
 #include "host_x11/x11_window.h"
-#include "render/gl_context_glx.h"
+#include "render/context/gl_context_glx.h"
 #endif
 #ifndef _WIN32
 #include "host_linux/options.h"
 #endif
-#include "render/field_pass.h"
+#include "render/field/field_pass.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 #include "scene/balls.h"

@@ -1,5 +1,5 @@
 // Shape numbers of the metaballs and the settings as the scene draws them.
-#include "render/blob_shape.h"
+#include "render/shaders/blob_shape.h"
 
 #include <gtest/gtest.h>
 

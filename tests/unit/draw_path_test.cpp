@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/draw_quality.h"
-#include "render/field_cull.h"
-#include "render/field_grid.h"
-#include "render/shader_composer.h"
+#include "render/field/draw_quality.h"
+#include "render/field/field_cull.h"
+#include "render/field/field_grid.h"
+#include "render/shaders/shader_composer.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The frame-rate line: the rate over each full second of millisecond readings, and the
 // bitmap of its glyphs and shadow that the overlay uploads.
-#include "render/fps_text.h"
+#include "render/overlay/fps_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The probe's decision for every combination of flags that matters, including which flags
 // it never reads once it has found a lack.
-#include "render/probe_verdict.h"
+#include "render/context/probe_verdict.h"
 
 #include <gtest/gtest.h>
 

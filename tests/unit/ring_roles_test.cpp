@@ -1,5 +1,5 @@
 // The ghosting ring's roles and pass count: when the ring turns and where each role goes.
-#include "render/ring_roles.h"
+#include "render/ghosting/ring_roles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The composed metaball fragment shader: its exact text and which pieces each setting writes.
-#include "render/shader_composer.h"
+#include "render/shaders/shader_composer.h"
 
 #include <gtest/gtest.h>
 

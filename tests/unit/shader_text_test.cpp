@@ -1,6 +1,6 @@
 // The GL-free side of the shader object: which text a stage gets, the info-log cut, and
 // how a source file is read.
-#include "render/shader_text.h"
+#include "render/shaders/shader_text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "render/shader_composer.h"
+#include "render/shaders/shader_composer.h"
 #include "scene/settings.h"
 
 int main(int argc, char** argv) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "message_box.h"
-#include "render/gl_context.h"
-#include "render/gl_context_wgl.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_wgl.h"
 #include "scene/frame_clock.h"
 #include "test_window.h"
 

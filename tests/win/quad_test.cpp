@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "render/fullscreen_quad.h"
-#include "render/gl_context.h"
-#include "render/gl_context_wgl.h"
-#include "render/shader_program.h"
+#include "render/quad/fullscreen_quad.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_wgl.h"
+#include "render/shaders/shader_program.h"
 #include "scene/frame_clock.h"
 #include "test_window.h"
 

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "render/ghost_ring.h"
-#include "render/gl_context.h"
-#include "render/gl_context_wgl.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_wgl.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
 #include "scene/random.h"

@@ -9,10 +9,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "render/gl_context.h"
-#include "render/gl_context_wgl.h"
+#include "render/context/gl_context.h"
+#include "render/context/gl_context_wgl.h"
 #include "render/scene_setup.h"
-#include "render/shader_program.h"
+#include "render/shaders/shader_program.h"
 #include "scene/frame_clock.h"
 #include "test_window.h"
 

@@ -5,7 +5,7 @@
 // NOTE: GoogleTest first: X11's None macro would break its headers; GLEW before GLX.
 #include <gtest/gtest.h>
 
-#include "render/gl_context_glx.h"
+#include "render/context/gl_context_glx.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -21,9 +21,9 @@
 #include <new>
 
 #include "host_x11/x11_window.h"
-#include "render/field_pass.h"
-#include "render/fps_overlay.h"
-#include "render/ghost_ring.h"
+#include "render/field/field_pass.h"
+#include "render/ghosting/ghost_ring.h"
+#include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 #include "scene/balls.h"
