@@ -45,7 +45,7 @@ void runFrames(SaverRun& run, const HostOptions& options) {
   const int connection = ConnectionNumber(drawTarget.display);
   TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
   while (!stopRequested()) {
-    switch (takeWindowEvents()) {
+    switch (takeWindowEvents(run.scene.clock)) {
       case WindowNews::gone:
       case WindowNews::close: return;
       case WindowNews::resized:

@@ -202,7 +202,7 @@ void showDrawTarget() {
   if (drawTarget.ownWindow) XMapWindow(drawTarget.display, drawTarget.window);
 }
 
-WindowNews takeWindowEvents() {
+WindowNews takeWindowEvents(FrameClock& clock) {
   Display* display = drawTarget.display;
   WindowNews news = WindowNews::nothing;
   while (XPending(display) > 0) {
@@ -224,7 +224,7 @@ WindowNews takeWindowEvents() {
         drawTarget.mapped = event.type == MapNotify;
         // Hidden, nothing is drawn; shown again, the first tick only reads the clock, and
         // the balls go on from where they were.
-        if (!drawTarget.mapped) forgetTickReading();
+        if (!drawTarget.mapped) forgetTickReading(clock);
         break;
       case DestroyNotify:
         if (event.xdestroywindow.window == drawTarget.window) return WindowNews::gone;

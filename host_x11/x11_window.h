@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host_linux/options.h"
+#include "scene/frame_clock.h"
 
 // The drawing target of the run.
 struct DrawTarget {
@@ -40,9 +41,9 @@ enum class WindowNews {
 };
 
 // Handles every queued event without waiting (drawTarget.mapped follows the window, and an
-// unmap restarts the frame clock), and writes out an X error held back while the window
-// still exists; the most pressing news.
-WindowNews takeWindowEvents();
+// unmap restarts clock, the drawing's frame clock), and writes out an X error held back while
+// the window still exists; the most pressing news.
+WindowNews takeWindowEvents(FrameClock& clock);
 
 // True once an X request failed because the window no longer exists.
 bool drawTargetLost();

@@ -28,6 +28,7 @@ void drawFullScreenQuad() { drawFullScreenQuad(saverScene.rect); }
 bool initFpsOverlay() { return initFpsOverlay(saverRenderer); }
 void drawFpsOverlay(uint32_t nowMs) { drawFpsOverlay(saverRenderer, saverScene.rect, nowMs); }
 void releaseFpsOverlay() { releaseFpsOverlay(saverRenderer); }
+void uploadBlobUniforms() { uploadBlobUniforms(saverRenderer, saverScene); }
 void setMetaballUniform1fv(std::string name, GLint count, const GLfloat* values) {
   setMetaballUniform1fv(saverRenderer.metaballShader, name, count, values);
 }

@@ -9,5 +9,3 @@ void stepBalls(Renderer& renderer, Scene& scene, float dt) {
   renderer.metaballShader->enable(true);
   setMetaballUniform3fv(renderer.metaballShader, "ball", BALL_SLOTS, &scene.balls.pos[0].x);
 }
-
-void stepBalls(float dt) { stepBalls(saverRenderer, saverScene, dt); }

@@ -27,6 +27,3 @@ bool runFrameTick(Renderer& renderer, Scene& scene, uint32_t now) {
   renderer.metaballShader->enable(true);
   return true;
 }
-
-void advanceSimulation(float elapsed) { advanceSimulation(saverRenderer, saverScene, elapsed); }
-bool runFrameTick(uint32_t now) { return runFrameTick(saverRenderer, saverScene, now); }

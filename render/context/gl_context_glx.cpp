@@ -87,10 +87,6 @@ bool initGLContext(Display* display, Window window, const ClientRect& rect,
   return true;
 }
 
-bool initGLContext(Display* display, Window window, std::string& failure) {
-  return initGLContext(display, window, clientRect, failure);
-}
-
 void swapWindowBuffers() { glXSwapBuffers(glx.display, glx.window); }
 
 void releaseGLContext() {

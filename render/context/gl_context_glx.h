@@ -16,7 +16,6 @@ XVisualInfo* chooseOwnWindowVisual(Display* display, int screen);
 // drawing state for a drawable of size rect. False, with the reason in failure, when any
 // step fails.
 bool initGLContext(Display* display, Window window, const ClientRect& rect, std::string& failure);
-bool initGLContext(Display* display, Window window, std::string& failure);  // the saver's size
 
 // Shows the back buffer of the window that initGLContext was given.
 void swapWindowBuffers();

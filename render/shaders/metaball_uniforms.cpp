@@ -24,5 +24,3 @@ void uploadBlobUniforms(Renderer& renderer, const Scene& scene) {
   metaball.setUniform1f("blobHeight", blobHeight);
   metaball.setUniform1f("THRESHOLD", densityThreshold);
 }
-
-void uploadBlobUniforms() { uploadBlobUniforms(saverRenderer, saverScene); }

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   if (!openDrawTarget(parsed.options, failure)) return fail(failure);
   seedRandom(1);
   clientRect = {0, 0, drawTarget.width, drawTarget.height};
-  if (!initGLContext(drawTarget.display, drawTarget.window, failure)) return fail(failure);
+  if (!initGLContext(drawTarget.display, drawTarget.window, clientRect, failure)) return fail(failure);
   probeShaderSupport();
   requireShaderEntryPoints();
   saverSettings = parsed.options.settings;

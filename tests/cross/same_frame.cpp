@@ -73,7 +73,7 @@ bool openContext() {
   options.height = height;
   std::string failure;
   if (openDrawTarget(options, failure) &&
-      initGLContext(drawTarget.display, drawTarget.window, failure))
+      initGLContext(drawTarget.display, drawTarget.window, clientRect, failure))
     return true;
   std::fprintf(stderr, "same_frame: %s\n", failure.c_str());
   return false;

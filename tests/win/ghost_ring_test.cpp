@@ -192,15 +192,6 @@ struct FramebufferObjectCallCounter {
   }
 };
 
-// The start state of the ring's roles and count, as in a freshly started program.
-void resetRingRoles() {
-  ancientIndex = 0;
-  lastIndex = 1;
-  curIndex = 2;
-  nextIndex = 3;
-  ringPassCount = 1;
-}
-
 // Ring tests: the real ghost composite program, and as metaball program one that paints the
 // colour of its "paint" uniform, so that each pass leaves a known colour in the ring.
 class GhostRing : public ::testing::Test {
@@ -208,7 +199,7 @@ class GhostRing : public ::testing::Test {
   void SetUp() override {
     ensureContext();
     clientRect = {0, 0, windowWidth, windowHeight};
-    resetRingRoles();
+    saverRenderer = Renderer{};  // as in a freshly started program
     metaballShader = new zunoShader("void main(){gl_Position=ftransform();}",
                                     "uniform vec4 paint;void main(){gl_FragColor=paint;}");
     ghostShader = new zunoShader(loadShaderResource("#127"), loadShaderResource("#126"));
@@ -501,7 +492,7 @@ class GhostingInTheScene : public ::testing::Test {
   void SetUp() override {
     ensureContext();
     clientRect = {0, 0, windowWidth, windowHeight};
-    resetRingRoles();
+    saverRenderer = Renderer{};  // as in a freshly started program
     saverSettings = SaverSettings{};
   }
   void TearDown() override { releaseScene(); }
@@ -570,7 +561,7 @@ TEST(NoFramebufferObjects, GhostingOnRunsThePlainPathSaysSoOnceAndShowsNoBox) {
   if (!std::getenv("MESA_EXTENSION_OVERRIDE")) GTEST_SKIP() << "needs Mesa's extension override";
   ensureContext();
   clientRect = {0, 0, windowWidth, windowHeight};
-  resetRingRoles();
+  saverRenderer = Renderer{};
   saverSettings = SaverSettings{};
   saverSettings.motionBlur = true;
   ASSERT_FALSE(framebufferObjectsAvailable());

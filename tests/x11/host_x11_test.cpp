@@ -29,6 +29,7 @@
 #include "scene/balls.h"
 #include "scene/frame_clock.h"
 #include "scene/random.h"
+#include "scene/scene.h"
 #include "scene/settings.h"
 #include "x11_support.h"
 
@@ -84,7 +85,7 @@ class OnDisplay : public ::testing::Test {
     std::string failure;
     ASSERT_TRUE(openDrawTarget(options, failure)) << failure;
     clientRect = {0, 0, width, height};
-    ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, failure)) << failure;
+    ASSERT_TRUE(initGLContext(drawTarget.display, drawTarget.window, clientRect, failure)) << failure;
   }
 
   // The program's window once mapped, known by its title and found as tools find a
@@ -368,7 +369,7 @@ TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndMovesTheBallsAlikeAtAny
   for (uint32_t tick = 1; tick <= 120; ++tick) {
     counting = tick > 5;  // past the first ticks, whatever the GL sets up lazily
     const uint32_t now = 1000 + tick * 23;
-    takeWindowEvents();
+    takeWindowEvents(saverScene.clock);
     if (tick == 60) resizeScene(200, 150);
     if (runFrameTick(now)) {
       drawFpsOverlay(now);
@@ -386,7 +387,7 @@ TEST_F(OnDisplay, AFrameAllocatesNothingFollowsAResizeAndMovesTheBallsAlikeAtAny
   XUnmapWindow(drawTarget.display, drawTarget.window);
   XMapWindow(drawTarget.display, drawTarget.window);
   XSync(drawTarget.display, False);
-  takeWindowEvents();
+  takeWindowEvents(saverScene.clock);
   EXPECT_FALSE(runFrameTick(60000)) << "a minute hidden came as one jump";
   // --delay changes how often the balls are drawn, never where they go.
   Vec3 after[2][BALL_SLOTS];
@@ -458,7 +459,7 @@ TEST_F(OnDisplay, TheFastPathKeepsThePictureAndAutoPicksItOnSoftwareGl) {
   showDrawTarget();
   for (uint32_t tick = 1; tick <= 30; ++tick) {
     counting = tick > 15;  // the trial's switch builds the fast programs once, before that
-    takeWindowEvents();
+    takeWindowEvents(saverScene.clock);
     if (runFrameTick(1000 + tick * 10)) swapWindowBuffers();
     counting = false;
   }
