@@ -16,6 +16,14 @@ if(NOT EXISTS ${VORLIX_WLR_PROTOCOLS}/wlr-layer-shell-unstable-v1.xml)
   message(FATAL_ERROR "No wlroots protocol XML in ${VORLIX_WLR_PROTOCOLS} (scripts/setup takes it out)")
 endif()
 
+# KDE's older idle protocol (org_kde_kwin_idle, sway 1.7's only one) comes with Debian's
+# plasma-wayland-protocols; its XML is the same for every architecture.
+find_path(VORLIX_PLASMA_PROTOCOLS idle.xml PATHS /usr/share/plasma-wayland-protocols
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT VORLIX_PLASMA_PROTOCOLS)
+  message(FATAL_ERROR "plasma-wayland-protocols is not installed (scripts/setup installs it)")
+endif()
+
 function(vorlix_wayland_protocols target)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target})
   set(sources)

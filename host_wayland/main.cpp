@@ -7,11 +7,13 @@
 #include <cstdlib>
 
 #include "host_linux/options.h"
+#include "host_wayland/idle_run.h"
 #include "host_wayland/output_group.h"
 #include "host_wayland/surface_run.h"
 
-// Reads the command line, then runs the own window, the saver's group, or (started by the
-// group) the cover of one output; exit code 1 for a bad command line, after one line.
+// Reads the command line, then runs the own window, the saver's group, the idle watcher that
+// runs the group at each idle spell, or (started by the group) the cover of one output; exit
+// code 1 for a bad command line, after one line.
 int main(int argc, char** argv) {
   // NOTE: started with a standard descriptor closed, the compositor's socket would take its
   // number, and a message would go into the protocol; /dev/null takes each closed one first.
@@ -42,5 +44,6 @@ int main(int argc, char** argv) {
     place.report = coverReportDescriptor;
     return runSurface(parsed.options, place);
   }
+  if (parsed.options.idleSeconds > 0) return runIdle(parsed.options, argv);
   return runOutputGroup(parsed.options, argv);
 }

@@ -48,20 +48,11 @@ struct Group {
   int lock = -1;                 // the single-saver lock of this display
 } group;
 
-// The lock file of the display: a second saver on it defers to the first.
-std::string lockPath() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "";
-  for (char& c : display)
-    if (c == '/') c = '_';
-  return std::string(runtime && *runtime ? runtime : "/tmp") + "/vorlixss-wayland-" +
-         std::to_string(getuid()) + "-" + display + ".lock";
-}
-
-// True when this process now holds the display's lock.
+// True when this process now holds the display's saver lock: a second saver on it defers to
+// the first.
 bool takeLock() {
-  group.lock = open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  return group.lock >= 0 && flock(group.lock, LOCK_EX | LOCK_NB) == 0;
+  group.lock = takeDisplayLock("");
+  return group.lock >= 0;
 }
 
 // Starts the program again as the cover of output global. False when it cannot be started.
@@ -236,6 +227,7 @@ void dropGoneOutputs() {
 
 int runOutputGroup(const HostOptions&, char** argv) {
   installStopSignals();
+  group = Group{};  // --idle runs the group again at each idle spell
   std::string failure;
   if (!connectWayland(failure)) return endGroup(1, failure);
   if (!takeLock()) return endGroup(0);  // another saver covers this display already
