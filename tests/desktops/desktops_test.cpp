@@ -102,6 +102,12 @@ INSTANTIATE_TEST_SUITE_P(SwayAndLabwc, Typed, ::testing::Values(Desktop::sway, D
 // SIGTERM ends the watcher and its saver.
 class Untyped : public OnDesktop {};
 TEST_P(Untyped, TheIdleWatcherShowsTheSaverAndItDrawsUntilTerminated) {
+  // The autostart file's command as the package ships it, with a second for its ten minutes.
+  std::ifstream autostart("/usr/share/doc/vorlixss-wayland/examples/vorlixss-wayland-idle.desktop");
+  std::string line;
+  while (std::getline(autostart, line) && line.rfind("Exec=", 0) != 0) {
+  }
+  ASSERT_EQ(line, "Exec=vorlixss-wayland --idle 600");
   ChildProcess watcher(program, {"--idle", "1"}, desktop.env());
   for (int waited = 0; waited < 15000 && pids().size() < 2; waited += 50) pause(50);
   ASSERT_GE(pids().size(), 2u) << "no saver beside the watcher " << watcher.errors();
