@@ -11,9 +11,21 @@ if(NOT VORLIX_WAYLAND_PROTOCOLS)
   message(FATAL_ERROR "wayland-protocols is not installed (scripts/setup installs it)")
 endif()
 find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
-set(VORLIX_WLR_PROTOCOLS ${CMAKE_SOURCE_DIR}/build/deps/wlr-protocols)
+# Where scripts/setup puts wlroots' XML; a distribution that packages wlr-protocols names its
+# folder instead (-DVORLIX_WLR_PROTOCOLS=/usr/share/wlr-protocols/unstable).
+set(VORLIX_WLR_PROTOCOLS ${CMAKE_SOURCE_DIR}/build/deps/wlr-protocols CACHE PATH
+  "Folder of wlroots' protocol XML (the layer shell, the virtual pointer)")
 if(NOT EXISTS ${VORLIX_WLR_PROTOCOLS}/wlr-layer-shell-unstable-v1.xml)
-  message(FATAL_ERROR "No wlroots protocol XML in ${VORLIX_WLR_PROTOCOLS} (scripts/setup takes it out)")
+  message(FATAL_ERROR "No wlroots protocol XML in ${VORLIX_WLR_PROTOCOLS} (scripts/setup takes it "
+    "out of a Debian package; or name a folder that has it with -DVORLIX_WLR_PROTOCOLS=)")
+endif()
+
+# KDE's older idle protocol (org_kde_kwin_idle, sway 1.7's only one) comes with Debian's
+# plasma-wayland-protocols; its XML is the same for every architecture.
+find_path(VORLIX_PLASMA_PROTOCOLS idle.xml PATHS /usr/share/plasma-wayland-protocols
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT VORLIX_PLASMA_PROTOCOLS)
+  message(FATAL_ERROR "plasma-wayland-protocols is not installed (scripts/setup installs it)")
 endif()
 
 function(vorlix_wayland_protocols target)

@@ -68,6 +68,7 @@ uint32_t monotonicMilliseconds() {
 // NOTE: threads inherit the signal mask, so holding the signals here, before the X and GL
 // libraries start theirs, leaves the signal thread the only one that takes them.
 void installStopSignals() {
+  if (stops.wake[0] >= 0) return;  // once a process: --idle runs saver after saver
   const sigset_t set = stopSet();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   if (pipe2(stops.wake, O_CLOEXEC | O_NONBLOCK) != 0) return;

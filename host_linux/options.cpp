@@ -170,6 +170,13 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     options.delayMicroseconds = n;
     return "";
   }
+  if (name == "idle" && program == LinuxProgram::wayland) {
+    if (!value || !readWholeNumber(value, options.idleSeconds) || options.idleSeconds < 1 ||
+        options.idleSeconds > largestIdleSeconds)
+      return takes(option, rangeText(1, largestIdleSeconds) + " seconds", value);
+    options.place = DrawPlace::rootWindow;
+    return "";
+  }
   if (name == "quality") {
     if (!drawQualityFromName(value, options.quality)) return takes(option, drawQualityChoices, value);
     return "";
@@ -313,6 +320,10 @@ std::string optionsHelp(LinuxProgram program) {
   help += wayland
       ? "  --root                 over every output, as a screen saver: the first key, button,\n"
         "                         touch or pointer travel of more than 4 pixels ends it\n"
+        "  --idle SECONDS         stay in the background and be the saver (as --root) after\n"
+        "                         SECONDS without input, again at each idle spell: for\n"
+        "                         desktops without an idle program (GNOME); 1 to " +
+            std::to_string(largestIdleSeconds) + "\n"
         "  --geometry WxH[+X+Y]   size of its own window (1280x720); Wayland lets only the\n"
         "                         compositor place windows, so +X+Y is ignored\n"
       : "  --root                 on the root window\n"

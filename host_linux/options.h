@@ -31,6 +31,9 @@ enum class DrawPlace {
 constexpr uint32_t defaultDelayMicroseconds = 10000;
 constexpr uint32_t largestDelayMicroseconds = 100000;
 
+// The longest wait --idle takes: a day.
+constexpr uint32_t largestIdleSeconds = 86400;
+
 // Everything the command line and the environment decide.
 struct HostOptions {
   SaverSettings settings = defaultSettings;  // the ten settings
@@ -45,6 +48,8 @@ struct HostOptions {
   bool showFps = false;     // --fps: frames per second in a corner
   uint32_t delayMicroseconds = defaultDelayMicroseconds;  // --delay: the frame timer's period
   DrawQuality quality = DrawQuality::automatic;            // --quality: the drawing path
+  uint32_t idleSeconds = 0;  // --idle: wait for this long without input, then the saver
+                             // (vorlixss-wayland only); 0: no waiting
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
   bool help = false;        // --help or -h: print optionsHelp() and end

@@ -6,10 +6,12 @@
 #include <cstdio>
 
 #include "host_linux/options.h"
+#include "host_wayland/idle_run.h"
 #include "host_wayland/wayland_run.h"
 
-// Reads the command line, then runs the own window or the saver over every output; exit
-// code 1 for a bad command line, after one line.
+// Reads the command line, then runs the own window, the saver over every output, or the idle
+// watcher that runs the saver at each idle spell; exit code 1 for a bad command line, after
+// one line.
 int main(int argc, char** argv) {
   // NOTE: started with a standard descriptor closed, the compositor's socket would take its
   // number, and a message would go into the protocol; /dev/null takes each closed one first.
@@ -29,5 +31,6 @@ int main(int argc, char** argv) {
     std::fputs(versionLine(LinuxProgram::wayland).c_str(), stdout);
     return 0;
   }
+  if (parsed.options.idleSeconds > 0) return runIdle(parsed.options);
   return runWayland(parsed.options);
 }

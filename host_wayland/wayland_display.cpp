@@ -2,6 +2,9 @@
 #include "host_wayland/wayland_display.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -92,12 +95,39 @@ const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
 
 }  // namespace
 
-bool connectWayland(std::string& failure) {
+bool waylandNamed(std::string& failure) {
   const char* name = std::getenv("WAYLAND_DISPLAY");
-  if ((!name || !*name) && !std::getenv("WAYLAND_SOCKET")) {
+  if (std::getenv("WAYLAND_SOCKET")) return true;
+  if (!name || !*name) {
     failure = "WAYLAND_DISPLAY is not set, so there is no Wayland compositor to draw on";
     return false;
   }
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (name[0] != '/' && (!runtime || !*runtime)) {
+    failure = "XDG_RUNTIME_DIR is not set, so the Wayland compositor's socket \"" +
+              std::string(name) + "\" cannot be found";
+    return false;
+  }
+  return true;
+}
+
+int takeDisplayLock(const char* kind) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "";
+  for (char& c : display)
+    if (c == '/') c = '_';
+  const std::string path = std::string(runtime && *runtime ? runtime : "/tmp") +
+                           "/vorlixss-wayland-" + kind + std::to_string(getuid()) + "-" +
+                           display + ".lock";
+  const int lock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock >= 0 && flock(lock, LOCK_EX | LOCK_NB) == 0) return lock;
+  if (lock >= 0) close(lock);
+  return -1;
+}
+
+bool connectWayland(std::string& failure) {
+  if (!waylandNamed(failure)) return false;
+  const char* name = std::getenv("WAYLAND_DISPLAY");
   wayland.display = wl_display_connect(nullptr);
   if (!wayland.display) {
     failure = std::string("cannot reach the Wayland compositor at \"") + (name ? name : "") +

@@ -39,6 +39,16 @@ struct WaylandGlobals {
 };
 extern WaylandGlobals wayland;
 
+// False, with the reason in failure, when the environment names no compositor the program
+// could reach (no WAYLAND_DISPLAY, or a socket name without XDG_RUNTIME_DIR to find it in);
+// libwayland would print a line of its own for the second.
+bool waylandNamed(std::string& failure);
+
+// Takes this user's lock of kind on the display WAYLAND_DISPLAY names (a file in the runtime
+// folder): one saver, or one idle watcher, per display. The lock's descriptor (closing it
+// gives the lock back), or -1 when another process holds it.
+int takeDisplayLock(const char* kind);
+
 // Connects to the compositor that WAYLAND_DISPLAY names and binds its globals (two round
 // trips, so outputs have told their names and sizes). False, with the reason in failure.
 bool connectWayland(std::string& failure);

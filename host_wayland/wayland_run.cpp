@@ -1,12 +1,9 @@
 // Linux Wayland: the run of every surface of the program, and how it ends.
 #include "host_wayland/wayland_run.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -27,20 +24,11 @@ struct WaylandRun {
   int lock = -1;                    // the single-saver lock of this display
 };
 
-// The lock file of the display: a second saver on it defers to the first.
-std::string lockPath() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "";
-  for (char& c : display)
-    if (c == '/') c = '_';
-  return std::string(runtime && *runtime ? runtime : "/tmp") + "/vorlixss-wayland-" +
-         std::to_string(getuid()) + "-" + display + ".lock";
-}
-
-// True when this process now holds the display's lock.
+// True when this process now holds the display's saver lock: a second saver on it defers to
+// the first.
 bool takeLock(WaylandRun& run) {
-  run.lock = open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  return run.lock >= 0 && flock(run.lock, LOCK_EX | LOCK_NB) == 0;
+  run.lock = takeDisplayLock("");
+  return run.lock >= 0;
 }
 
 // Releases every surface, EGL, input and the connection, gives back the lock, says line when

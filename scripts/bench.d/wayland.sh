@@ -35,8 +35,8 @@ start_sway() {
   export SWAYSOCK
   swaymsg -t get_outputs -r > "$out/outputs-$1.json" 2>/dev/null || true
 }
-# vorlixss-wayland for SECONDS after its warm-up (as run_native: the shim counts the cover's
-# swaps after the first warmup_swaps), and sway's CPU from 1.5 s after the start to the end.
+# vorlixss-wayland for SECONDS after its warm-up (as run_native: the shim counts its swaps
+# after the first warmup_swaps), and sway's CPU from 1.5 s after the start to the end.
 run_wayland() {
   local tag=$1 seconds=$2; shift 2
   local counts="$out/wl-$tag.counts" ticks a b t0 t1

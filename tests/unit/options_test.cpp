@@ -168,6 +168,15 @@ TEST(Options, TheWaylandProgramSharesTheSettingsAndRefusesX11Windows) {
   // Wayland gives a client no say in where its window goes: the size counts, the place not.
   EXPECT_EQ(parse({"--geometry", "64x48+5+5"}, nullptr, wayland).options.width, 64u);
   EXPECT_NE(help.find("+X+Y is ignored"), std::string::npos);
+  // --idle is the saver after a wait, for the Wayland program alone.
+  const ParsedOptions idle = parse({"--idle", "86400"}, nullptr, wayland);
+  EXPECT_EQ(idle.options.idleSeconds, 86400u);
+  EXPECT_EQ(idle.options.place, DrawPlace::rootWindow);
+  for (const char* bad : {"0", "86401"})
+    EXPECT_EQ(parse({"--idle", bad}, nullptr, wayland).error,
+              std::string("--idle takes a whole number from 1 to 86400 seconds, not \"") + bad + "\"");
+  EXPECT_EQ(parse({"--idle", "60"}).error,
+            "unknown option \"--idle\" (vorlixss --help lists the options)");
 }
 
 // XScreenSaver starts one process per monitor in the same second: each must start apart.

@@ -227,6 +227,35 @@ TEST_F(InSway, SwayidleStartsItAfterASecondWithoutInputAndAKeyEndsIt) {
   EXPECT_TRUE(noneLeft());
 }
 
+// Where no idle program runs, --idle waits for the compositor's word (sway 1.7: KDE's idle
+// protocol), shows the saver at each idle spell until input ends it, and goes at SIGTERM; a
+// second watcher on the display defers to it.
+TEST_F(InSway, TheIdleWatcherShowsTheSaverAtEachIdleSpellAndASecondDefers) {
+  std::vector<std::string> args = bigSaver;
+  args[0] = "--idle", args.insert(args.begin() + 1, "2");
+  auto watcher = start(args);
+  for (int spell : {1, 2}) {
+    SCOPED_TRACE(spell);
+    EXPECT_GT(countLit(waitPicture("-o HEADLESS-2", 1000), 0, 0, 480, 320).lit, 1000);
+    if (spell == 1) {
+      auto second = start({"--idle", "1"});
+      ASSERT_TRUE(second->waitEnd(5000));
+      EXPECT_EQ(second->exitCode(), 0);
+    }
+    sway.press("a");
+    // The saver goes at once (the watcher draws it itself: one process), the watcher stays
+    // for the next spell two seconds later.
+    Picture gone = shoot("-o HEADLESS-2");
+    for (int waited = 0; waited < 1500 && swayGrey(gone) != 480 * 320; waited += 20)
+      pause(20), gone = shoot("-o HEADLESS-2");
+    EXPECT_EQ(swayGrey(gone), 480 * 320) << "the key did not end the saver";
+    EXPECT_EQ(running(), 1);
+    ASSERT_FALSE(watcher->waitEnd(0)) << watcher->errors();
+  }
+  kill(watcher->pid(), SIGTERM);
+  expectEnd(*watcher, 0);
+}
+
 // Its own window, floating by the configuration, as sway sizes it, and every way to close it.
 TEST_F(InSway, OwnWindowDrawsFollowsTheCompositorsSizeAndEndsOnEscapeQAndClose) {
   for (const std::string way : {"Escape", "q", "close"}) {
@@ -334,6 +363,8 @@ TEST_F(InSway, FailingStartsSayWhyInOneLineAndWestonWithoutLayerShellRunsTheSave
     const char* reason;
   } cases[] = {
       {{"--root"}, {runtime}, "WAYLAND_DISPLAY is not set"},
+      {{"--idle", "1"}, {"WAYLAND_DISPLAY=wayland-1"}, "XDG_RUNTIME_DIR is not set"},
+      {{"--idle", "1"}, {runtime, "WAYLAND_DISPLAY=bare-0"}, "tells no idle time"},
       {{}, {runtime, "WAYLAND_DISPLAY=nowhere-0"}, "cannot reach"},
       {{}, {runtime, "WAYLAND_DISPLAY=bare-0"}, "xdg_wm_base"},
       {{"--root"}, {runtime, "WAYLAND_DISPLAY=bare-0"}, "xdg_wm_base"},
