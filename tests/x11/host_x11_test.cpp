@@ -171,9 +171,12 @@ TEST_F(OnDisplay, DrawsIntoTheWindowHandedOverAndEndsQuietlyWhenItIsDestroyed) {
     std::snprintf(id, sizeof id, "XSCREENSAVER_WINDOW=0x%lx", window);
     // XScreenSaver passes --root as well; the window in the environment wins.
     Program program(screen->name(), {"--root", "--seed", "3", "--count", "20"}, {id});
+    // NOTE: a busy machine can take seconds to start a program: the delays count from its
+    // first request, never from the start.
     XWindowAttributes selected{};
-    for (int tries = 0; tries < 5000 && !(selected.all_event_masks & StructureNotifyMask); ++tries)
+    for (int tries = 0; tries < 30000 && !(selected.all_event_masks & StructureNotifyMask); ++tries)
       usleep(1000), XGetWindowAttributes(x(), window, &selected);
+    ASSERT_TRUE(selected.all_event_masks & StructureNotifyMask) << "it never took the window";
     pause(std::max(delay, 0));
     if (delay < 0) {
       const Picture first = waitPicture(window, 2000);
