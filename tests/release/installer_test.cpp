@@ -1,6 +1,7 @@
-// The installer and its uninstaller in silent mode, against Wine's real registry and file
-// system: where the saver goes, what becomes the active saver, what the uninstall removes
-// and keeps, and that the installed saver runs.
+// The release installer and its uninstaller in silent mode, against Wine's real registry and
+// file system: which saver goes where, what becomes the active saver, what the uninstall
+// removes and keeps, and that the installed saver runs. A 64-bit prefix plays 64-bit
+// Windows, a 32-bit one 32-bit Windows.
 #include <gtest/gtest.h>
 #include <windows.h>
 // tlhelp32.h needs windows.h first.
@@ -88,6 +89,18 @@ void waitForChildrenOf(DWORD parentId) {
   }
 }
 
+// The saver the installer must put in on this machine: x64 on 64-bit Windows, else x86.
+std::string expectedPayload() {
+  SYSTEM_INFO info{};
+  GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? VORLIX_X64_PAYLOAD
+                                                                     : VORLIX_X86_PAYLOAD;
+}
+
+std::string otherPayload() {
+  return expectedPayload() == VORLIX_X64_PAYLOAD ? VORLIX_X86_PAYLOAD : VORLIX_X64_PAYLOAD;
+}
+
 // Runs a program with a command tail to its end, and the processes it left running; its exit
 // code (STILL_ACTIVE if it hangs).
 DWORD runToEnd(const std::string& program, const std::string& tail) {
@@ -151,9 +164,8 @@ class Installer : public ::testing::Test {
 TEST_F(Installer, SilentInstallPutsTheSaverOfThisArchitectureInTheUserProgramFolder) {
   install();
   ASSERT_TRUE(fileExists(scr));
-  // The x64 build, not the marker that stands for the x86 one.
-  EXPECT_EQ(readWholeFile(scr), readWholeFile(VORLIX_SCR_PATH));
-  EXPECT_NE(readWholeFile(scr), readWholeFile(VORLIX_X86_PAYLOAD));
+  EXPECT_EQ(readWholeFile(scr), readWholeFile(expectedPayload()));
+  EXPECT_NE(readWholeFile(scr), readWholeFile(otherPayload()));
   EXPECT_TRUE(fileExists(uninstaller));
   EXPECT_FALSE(fileExists(systemScr)) << "the system folder is used only when asked for";
 }
@@ -259,7 +271,7 @@ TEST_F(Installer, StaleEntryDoesNotTakeAnotherProgramsFilesAway) {
 TEST_F(Installer, SystemSwitchAddsTheSaverToTheSystemFolderAndUninstallTakesItAway) {
   install("/S /SYSTEM");
   ASSERT_TRUE(fileExists(systemScr));
-  EXPECT_EQ(readWholeFile(systemScr), readWholeFile(VORLIX_SCR_PATH));
+  EXPECT_EQ(readWholeFile(systemScr), readWholeFile(expectedPayload()));
   EXPECT_STRCASEEQ(readString(desktopKey, "SCRNSAVE.EXE").c_str(), scr.c_str());
   uninstall();
   EXPECT_FALSE(fileExists(systemScr));
