@@ -72,6 +72,8 @@ std::string systemFolder() {
 
 // NOTE: the NSIS uninstaller copies itself to the temporary folder, starts the copy and
 // ends at once; the removal happens in the copy, a child process, so the test waits for it.
+// The first window of a fresh Wine prefix starts Wine's desktop process, which is then a child
+// too, but lives as long as the session.
 void waitForChildrenOf(DWORD parentId) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
@@ -79,7 +81,8 @@ void waitForChildrenOf(DWORD parentId) {
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    if (entry.th32ParentProcessID != parentId) continue;
+    if (entry.th32ParentProcessID != parentId || lstrcmpiA(entry.szExeFile, "explorer.exe") == 0)
+      continue;
     if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) children.push_back(child);
   }
   CloseHandle(snapshot);
