@@ -3,12 +3,12 @@
 ; screen saver, and can add it to the system's screen-saver list when run as administrator.
 ;
 ; makensis -DVORLIX_X64_SCR=FILE -DVORLIX_X86_SCR=FILE -DVORLIX_OUTFILE=FILE
-;          [-DVORLIX_TARGET=amd64-unicode] [-DVORLIX_VERSION=1.0] [-DVORLIX_LICENSE=FILE]
+;          [-DVORLIX_VERSION=1.0] [-DVORLIX_LICENSE=FILE]
 ;          /ABSOLUTE/PATH/vorlixss.nsi
 ; (VORLIX_LICENSE, the licence text the first page shows, defaults to the checkout's LICENSE.)
 ; (makensis works in the script's folder; the icon is found through the absolute path.)
-; The release installer is x86 (it runs on 32- and 64-bit Windows); the amd64 target of the
-; same script is what the tests run under 64-bit Wine.
+; The installer is x86, so that it runs on 32- and 64-bit Windows; resources/installer/
+; build-installer builds it for the release and for the tests.
 ;
 ; Switches: /S silent; /D=FOLDER install folder (last, unquoted); /SYSTEM also install into
 ; the system folder. Uninstaller: /S silent; /REMOVESETTINGS also remove the saved settings.
@@ -24,11 +24,7 @@
 !ifndef VORLIX_LICENSE
   !define VORLIX_LICENSE "${__FILEDIR__}/../../LICENSE"
 !endif
-!ifdef VORLIX_TARGET
-  Target ${VORLIX_TARGET}
-!else
-  Target x86-unicode
-!endif
+Target x86-unicode
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"

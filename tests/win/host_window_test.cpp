@@ -16,6 +16,10 @@ namespace {
 
 const char* const doubleKey = "Software\\VorlixTest\\PasswordDouble";
 
+// Password verifiers for the hook; WINAPI, which x86 code cannot get from a lambda.
+BOOL WINAPI approvingVerifier(HWND) { return TRUE; }
+BOOL WINAPI refusingVerifier(HWND) { return FALSE; }
+
 bool closeRequested(HWND window) {
   MSG msg;
   bool any = false;
@@ -135,19 +139,19 @@ TEST_F(HostRules, TheAutoPlayQuestionClosesAndIsCancelledOnlyWithAPasswordInEver
     verifyPasswordFn = nullptr;
     EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 0) << state;
     EXPECT_TRUE(closeRequested(window)) << state;
-    verifyPasswordFn = [](HWND) -> BOOL { return TRUE; };
+    verifyPasswordFn = approvingVerifier;
     EXPECT_EQ(HostDefaultProc(window, saverWindow.autoPlayMessage, 0, 0), 1) << state;
     EXPECT_TRUE(closeRequested(window)) << state;
   }
 }
 
 TEST_F(HostRules, OutsideThe95FamilyACloseIsNeverRefused) {
-  verifyPasswordFn = [](HWND) -> BOOL { return FALSE; };  // would refuse, if it were asked
+  verifyPasswordFn = refusingVerifier;  // would refuse, if it were asked
   HostDefaultProc(window, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(window));  // the platform's default handling destroyed it
   // The verification message goes to the platform (0), neither to the verifier (1) nor to
   // the 95 family's answer without one (also 1).
-  verifyPasswordFn = [](HWND) -> BOOL { return TRUE; };
+  verifyPasswordFn = approvingVerifier;
   EXPECT_EQ(HostDefaultProc(nullptr, HOSTM_VERIFYPASSWORD, 0, 0), 0);
 }
 
