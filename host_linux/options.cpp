@@ -1,6 +1,7 @@
 // The command line of the Linux programs, table-driven: each setting once, with its range.
 #include "host_linux/options.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "scene/setting_text.h"
@@ -168,6 +169,7 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     if (!value || !readWholeNumber(value, n) || n > largestDelayMicroseconds)
       return takes(option, rangeText(0, largestDelayMicroseconds), value);
     options.delayMicroseconds = n;
+    options.delayGiven = true;
     return "";
   }
   if (name == "idle" && program == LinuxProgram::wayland) {
@@ -179,6 +181,7 @@ std::string applyOption(const std::string& name, const std::string& option, cons
   }
   if (name == "quality") {
     if (!drawQualityFromName(value, options.quality)) return takes(option, drawQualityChoices, value);
+    options.qualityGiven = true;
     return "";
   }
   if (name == "window-id" && program == LinuxProgram::wayland) {
@@ -210,6 +213,8 @@ std::string applyOption(const std::string& name, const std::string& option, cons
     if (base == settingTable[s.index].option)
       return applySwitch(option, negated, word, valueUsed, options.settings.*s.field);
   if (base == "fps") return applySwitch(option, negated, word, valueUsed, options.showFps);
+  if (base == "battery-saver")
+    return applySwitch(option, negated, word, valueUsed, options.batterySaver);
   if (!negated && name == "root") {
     options.place = DrawPlace::rootWindow;
     return "";
@@ -344,6 +349,9 @@ std::string optionsHelp(LinuxProgram program) {
       "  --quality Q            auto, exact or fast [auto]: exact sums every ball at every\n"
       "                         pixel, fast on a coarse grid at a fraction of the cost; auto\n"
       "                         keeps exact where it costs the machine little\n"
+      "  --battery-saver, --no-battery-saver\n"
+      "                         on battery, draw fast and at most 30 frames a second where\n"
+      "                         --quality and --delay are not given [on]\n"
       "  --seed N               repeatable start (0 to 4294967295); without it each run\n"
       "                         starts apart, even several in the same second\n"
       "  -h, --help             this text\n"
@@ -357,6 +365,14 @@ std::string optionsHelp(LinuxProgram program) {
 
 std::string versionLine(LinuxProgram program) {
   return std::string(programName(program)) + " " + VORLIX_VERSION + "\n";
+}
+
+RunPace paceFor(const HostOptions& options, bool onBattery) {
+  RunPace pace{options.quality, options.delayMicroseconds};
+  if (!onBattery || !options.batterySaver) return pace;
+  if (!options.qualityGiven && pace.quality == DrawQuality::automatic) pace.quality = DrawQuality::fast;
+  if (!options.delayGiven) pace.delayMicroseconds = std::max(pace.delayMicroseconds, batteryDelayMicroseconds);
+  return pace;
 }
 
 // NOTE: the multipliers are large odd constants and the final steps a common integer

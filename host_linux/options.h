@@ -48,6 +48,9 @@ struct HostOptions {
   bool showFps = false;     // --fps: frames per second in a corner
   uint32_t delayMicroseconds = defaultDelayMicroseconds;  // --delay: the frame timer's period
   DrawQuality quality = DrawQuality::automatic;            // --quality: the drawing path
+  bool delayGiven = false;    // --delay or --quality given: the user's choice wins on battery
+  bool qualityGiven = false;
+  bool batterySaver = true;   // --battery-saver: lighter on battery (--no-battery-saver: not)
   uint32_t idleSeconds = 0;  // --idle: wait for this long without input, then the saver
                              // (vorlixss-wayland only); 0: no waiting
   bool seeded = false;      // --seed given: the random start is repeatable
@@ -73,6 +76,18 @@ std::string optionsHelp(LinuxProgram program = LinuxProgram::x11);
 
 // "vorlixss 1.0\n": the program's name and the project's version, for --version.
 std::string versionLine(LinuxProgram program = LinuxProgram::x11);
+
+// How a run draws: its quality and the frame timer's period.
+struct RunPace {
+  DrawQuality quality;
+  uint32_t delayMicroseconds;
+};
+// On battery a frame comes at most this often (30 a second).
+constexpr uint32_t batteryDelayMicroseconds = 33334;
+
+// The options' pace, on battery lighter unless --no-battery-saver: auto draws the fast path
+// and the period is at least batteryDelayMicroseconds; a --quality or --delay given stands.
+RunPace paceFor(const HostOptions& options, bool onBattery);
 
 // The random start of a run without --seed: the clock's seconds mixed with what differs
 // between processes started in the same second (XScreenSaver starts one per monitor).

@@ -6,11 +6,11 @@
 #include "render/scene_setup.h"
 
 std::string startSurfaceScene(Renderer& renderer, Scene& scene, const HostOptions& options,
-                              void (*checks)()) {
+                              DrawQuality quality, void (*checks)()) {
   try {
     if (checks) checks();
     scene.settings = options.settings;
-    initScene(renderer, scene, options.quality);
+    initScene(renderer, scene, quality);
     return "";
   } catch (const std::exception& failure) {
     releaseScene(renderer);  // what was built before the failure

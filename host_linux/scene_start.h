@@ -9,7 +9,7 @@
 #include "scene/scene.h"
 
 // Starts the programs, ring and balls of scene (whose size is set) with the options'
-// settings and quality, after checks (if given: what the GL must offer first; it raises
+// settings and quality (the run's pace decides it), after checks (if given: what the GL must offer first; it raises
 // what is missing). Empty when it started; else the reason, with what was built released.
 std::string startSurfaceScene(Renderer& renderer, Scene& scene, const HostOptions& options,
-                              void (*checks)() = nullptr);
+                              DrawQuality quality, void (*checks)() = nullptr);

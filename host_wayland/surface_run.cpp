@@ -5,6 +5,7 @@
 
 #include "host_linux/scene_start.h"
 #include "host_wayland/wayland_input.h"
+#include "render/field/field_pass.h"
 #include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
@@ -24,11 +25,12 @@ void followSize(SurfaceRun& run) {
 }  // namespace
 
 bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& options,
-                     const WaylandOutput* output, uint32_t seed, std::string& failure) {
+                     const RunPace& pace, const WaylandOutput* output, uint32_t seed,
+                     std::string& failure) {
   run.active = true;
   run.outputGlobal = output ? output->globalName : 0;
   run.showFps = options.showFps;
-  run.schedule = TickSchedule(int64_t{options.delayMicroseconds} * 1000);
+  run.schedule = TickSchedule(int64_t{pace.delayMicroseconds} * 1000);
   seedRandom(run.scene.random, seed);
   const SurfaceRole role = !output            ? SurfaceRole::ownWindow
                            : wayland.layerShell ? SurfaceRole::layer
@@ -40,7 +42,7 @@ bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& 
   const int width = bufferWidth(run.surface), height = bufferHeight(run.surface);
   run.scene.rect = {0, 0, width, height};
   if (!initEGLTarget(egl, run.egl, run.surface.surface, width, height, failure)) return false;
-  failure = startSurfaceScene(run.renderer, run.scene, options);
+  failure = startSurfaceScene(run.renderer, run.scene, options, pace.quality);
   if (!failure.empty()) return false;
   if (options.showFps && !initFpsOverlay(run.renderer))
     std::fputs("vorlixss-wayland: the frame rate cannot be shown with this driver\n", stderr);
@@ -79,6 +81,11 @@ void drawSurfaceFrame(SurfaceRun& run, const EglDisplay& egl) {
   askForFrame(run.surface, now);
   swapEGLTarget(egl, run.egl);
   run.schedule.ticked();
+}
+
+void repaceSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const RunPace& pace) {
+  run.schedule = TickSchedule(int64_t{pace.delayMicroseconds} * 1000);
+  if (makeEGLTargetCurrent(egl, run.egl)) switchDrawQuality(run.renderer, run.scene, pace.quality);
 }
 
 void releaseSurfaceRun(SurfaceRun& run, const EglDisplay& egl) {

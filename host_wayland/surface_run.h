@@ -25,10 +25,15 @@ struct SurfaceRun {
   TickSchedule schedule{0};
 };
 
-// Starts run on output (null: the own window, at the options' size) from seed. False, with
-// the reason in failure and all it made released. run must stay where it is until released.
+// Starts run on output (null: the own window, at the options' size) from seed, at pace.
+// False, with the reason in failure and all it made released. run must stay where it is
+// until released.
 bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& options,
-                     const WaylandOutput* output, uint32_t seed, std::string& failure);
+                     const RunPace& pace, const WaylandOutput* output, uint32_t seed,
+                     std::string& failure);
+
+// Draws at pace from now on (the machine went on battery or back).
+void repaceSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const RunPace& pace);
 
 // Follows what the compositor said since the last frame: a new size or scale, a spell hidden.
 void followSurfaceNews(SurfaceRun& run, const EglDisplay& egl);

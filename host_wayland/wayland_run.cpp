@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "host_linux/power_supply.h"
 #include "host_wayland/surface_run.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_input.h"
@@ -22,6 +23,8 @@ struct WaylandRun {
   SurfaceRun surfaces[maxOutputs];  // the own window in the first; in saver mode one an output
   uint32_t started = 0;             // surfaces started so far: the next one's place in the seeds
   int lock = -1;                    // the single-saver lock of this display
+  PowerWatch power;                 // looked at only with the battery saver on
+  RunPace pace{};                   // how every surface draws on the power the machine has
 };
 
 // True when this process now holds the display's saver lock: a second saver on it defers to
@@ -42,6 +45,7 @@ int endRun(WaylandRun& run, int code, const std::string& line = "") {
   disconnectWayland();
   if (run.lock >= 0) close(run.lock);
   run.lock = -1;
+  stopPowerWatch(run.power);
   return code;
 }
 
@@ -61,7 +65,7 @@ int startSurface(WaylandRun& run, SurfaceRun& slot, const HostOptions& options,
   const uint32_t global = output ? output->globalName : 0;
   std::string failure;
   slot = SurfaceRun{};
-  const bool started = startSurfaceRun(slot, run.egl, options, output,
+  const bool started = startSurfaceRun(slot, run.egl, options, run.pace, output,
                                        surfaceSeed(options, run.started, global), failure);
   ++run.started;
   if (started) return -1;
@@ -125,6 +129,11 @@ int runSurfaces(WaylandRun& run, const HostOptions& options, bool saver) {
       if (stopRequested() || input.ended) break;
       if (surface.active && !surface.surface.closed) drawSurfaceFrame(surface, run.egl);
     }
+    if (powerChanged(run.power, monotonicMilliseconds())) {
+      run.pace = paceFor(options, run.power.onBattery);
+      for (SurfaceRun& surface : run.surfaces)
+        if (surface.active) repaceSurfaceRun(surface, run.egl, run.pace);
+    }
   }
 }
 
@@ -134,6 +143,8 @@ int runWayland(const HostOptions& options) {
   installStopSignals();
   WaylandRun run;
   const bool saver = options.place == DrawPlace::rootWindow;
+  if (options.batterySaver) startPowerWatch(run.power, monotonicMilliseconds());
+  run.pace = paceFor(options, run.power.onBattery);
   std::string failure;
   if (!connectWayland(failure)) return endRun(run, 1, failure);
   if (saver && !takeLock(run)) return endRun(run, 0);  // another saver covers this display

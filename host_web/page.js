@@ -16,6 +16,10 @@
   const pathShown = document.getElementById('panel-path');
   const qualityNames = ['auto', 'exact', 'fast'];  // in the program's order
   const params = new URLSearchParams(window.location.search);
+  const batteryFrameRate = 30;
+  let lighter = false;       // on battery: at most batteryFrameRate frames a second
+  let lastDrawn = -Infinity; // requestAnimationFrame time of the last frame drawn
+  let qualityChosen = false; // the user chose the drawing path
   const isOn = (name) => ['1', 'true', 'on', 'yes'].includes(params.get(name));
   const saverMode = isOn('saver');
 
@@ -26,7 +30,7 @@
   let stopped = true;    // the scene cannot draw (not started, failed, or context lost)
 
   // The test hook: a test stops the loop and drives fixed tick times itself.
-  const hook = { module: null, frames: 0, stopLoop, startLoop };
+  const hook = { module: null, frames: 0, lighter: false, stopLoop, startLoop };
   window.vorlixss = hook;
 
   // Calls one of the program's C functions: text in as strings, and the two functions that
@@ -93,8 +97,11 @@
     if (params.has('quality') && call('vorlix_set_quality', params.get('quality')) !== 0) {
       showNotice(programMessage() + '; kept ' + qualityNames[call('vorlix_quality')] + '.');
     }
+    // A path the user chose (the address's, or the panel's kept one) stands on battery too.
+    qualityChosen = typeof stored.quality === 'string' || params.has('quality');
     // A mistyped name would otherwise be dropped without a word.
-    const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps', 'quality'];
+    const known = [...table.map((row) => row.option), 'seed', 'saver', 'fps', 'quality',
+      'battery'];
     for (const name of new Set(params.keys())) {
       if (!known.includes(name)) {
         showNotice(`${name} is not a setting of VorlixSS; ignored.`);
@@ -136,6 +143,10 @@
   function frame(milliseconds) {
     frameRequest = window.requestAnimationFrame(frame);
     if (stopped || document.hidden) return;
+    // Lighter: at most 30 frames a second (a few milliseconds early still counts, as frames
+    // come at the screen's rate).
+    if (lighter && milliseconds - lastDrawn < 1000 / batteryFrameRate - 4) return;
+    lastDrawn = milliseconds;
     if (M._vorlix_frame(milliseconds)) hook.frames += 1;
     if (!panel.hidden) showPath();  // auto decides after a few frames
   }
@@ -232,6 +243,8 @@
 
   function qualityChange() {
     call('vorlix_set_quality', qualitySelect.value);
+    qualityChosen = true;
+    followBattery();
     const stored = readStored();
     stored.quality = qualitySelect.value;
     writeStored(stored);
@@ -243,6 +256,8 @@
     writeStored({});
     call('vorlix_reset_settings');
     call('vorlix_set_quality', 'auto');
+    qualityChosen = params.has('quality');
+    followBattery();
     panelError.textContent = '';
     refreshPanel();
     startScene();
@@ -306,6 +321,27 @@
     wake();
   }
 
+  // On battery the page is lighter, as the desktop programs are: where the browser tells
+  // (navigator.getBattery), while it discharges, auto draws fast and at most 30 frames a
+  // second are drawn; a path the user chose stands, and battery=0 turns it off. Where the
+  // browser does not tell, nothing changes.
+  let battery = null;
+  function followBattery() {
+    const on = !!battery && !battery.charging && params.get('battery') !== '0';
+    M._vorlix_lighter(on && !qualityChosen ? 1 : 0);
+    lighter = on;
+    hook.lighter = on;
+    if (!panel.hidden) showPath();
+  }
+  function watchBattery() {
+    if (typeof navigator.getBattery !== 'function') return;
+    navigator.getBattery().then((manager) => {
+      battery = manager;
+      manager.addEventListener('chargingchange', followBattery);
+      followBattery();
+    }, () => {});
+  }
+
   function run(program) {
     M = program;
     hook.module = program;
@@ -315,6 +351,7 @@
     applySettings();
     wireEvents();
     if (startScene()) startLoop();
+    watchBattery();
   }
 
   // NOTE: the program's standard error carries the desktop's diagnostic lines; on the page

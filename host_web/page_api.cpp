@@ -40,6 +40,7 @@ bool contextLost = false;                      // between the browser's loss and
 bool keepBalls = false;                        // the return puts the lost scene's balls back
 bool showFps = false;                          // fps=1: the frame-rate line over the picture
 DrawQuality pageQuality = DrawQuality::automatic;  // quality=: the drawing path asked for
+bool pageLighter = false;  // on battery, and the user chose no path: auto draws fast
 
 // The canvas's scene and renderer: each start makes a fresh one.
 struct PageRun {
@@ -55,13 +56,18 @@ uint32_t clockSeed() {
          static_cast<uint32_t>(std::fmod(emscripten_get_now() * 1000.0, 4294967296.0));
 }
 
+// The path that draws for the one asked for: fast for auto while the page is lighter.
+DrawQuality drawnQuality() {
+  return pageLighter && pageQuality == DrawQuality::automatic ? DrawQuality::fast : pageQuality;
+}
+
 // Builds the scene from pageSettings on the current context: 0, or the start's failure code
 // with the notice in message.
 int buildScene() {
   clearKeptReports();
   run.scene.settings = pageSettings;
   try {
-    initScene(run.renderer, run.scene, pageQuality);
+    initScene(run.renderer, run.scene, drawnQuality());
   } catch (const ShaderBuildError&) {
     message = shaderFailureText + keptReports();
     releaseScene(run.renderer);
@@ -119,6 +125,13 @@ EMSCRIPTEN_KEEPALIVE int vorlix_set_quality(const char* name) {
                 ? ""
                 : std::string("quality takes ") + drawQualityChoices + ", not \"" + name + "\"";
   return message.empty() ? 0 : 1;
+}
+
+// Lighter (1: the browser's battery discharges and the user chose no path) or not (0); a
+// running scene follows at once.
+EMSCRIPTEN_KEEPALIVE void vorlix_lighter(int lighter) {
+  pageLighter = lighter != 0;
+  if (sceneReady && !contextLost) switchDrawQuality(run.renderer, run.scene, drawnQuality());
 }
 
 // The path asked for (0 auto, 1 exact, 2 fast) and the one that draws (0 exact, 1 fast).

@@ -8,20 +8,24 @@
 #include <exception>
 
 #include "host_linux/frame_loop.h"
+#include "host_linux/power_supply.h"
 #include "host_linux/scene_start.h"
 #include "host_x11/x11_window.h"
 #include "render/context/gl_context.h"
 #include "render/context/gl_context_glx.h"
+#include "render/field/field_pass.h"
 #include "render/overlay/fps_overlay.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 
 namespace {
 
-// The run's one surface: its scene and its renderer.
+// The run's one surface: its scene and its renderer, and how it draws on the power it has.
 struct SaverRun {
   Scene scene;
   Renderer renderer;
+  PowerWatch power;  // looked at only with the battery saver on
+  RunPace pace{};
 };
 
 // The one line of a start that failed.
@@ -43,7 +47,7 @@ void checkShaderSupport() {
 void runFrames(SaverRun& run, const HostOptions& options) {
   const bool showFps = options.showFps;
   const int connection = ConnectionNumber(drawTarget.display);
-  TickSchedule schedule(int64_t{options.delayMicroseconds} * 1000);
+  TickSchedule schedule(int64_t{run.pace.delayMicroseconds} * 1000);
   while (!stopRequested()) {
     switch (takeWindowEvents(run.scene.clock)) {
       case WindowNews::gone:
@@ -69,6 +73,11 @@ void runFrames(SaverRun& run, const HostOptions& options) {
     if (showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
     swapWindowBuffers();
     schedule.ticked();
+    if (powerChanged(run.power, now)) {
+      run.pace = paceFor(options, run.power.onBattery);
+      switchDrawQuality(run.renderer, run.scene, run.pace.quality);
+      schedule = TickSchedule(int64_t{run.pace.delayMicroseconds} * 1000);
+    }
   }
 }
 
@@ -89,9 +98,12 @@ int runSaver(const HostOptions& options) {
                                         static_cast<uint32_t>(getpid()),
                                         static_cast<uint32_t>(drawTarget.window)));
   run.scene.rect = {0, 0, drawTarget.width, drawTarget.height};
+  if (options.batterySaver) startPowerWatch(run.power, monotonicMilliseconds());
+  run.pace = paceFor(options, run.power.onBattery);
   bool started = initGLContext(drawTarget.display, drawTarget.window, run.scene.rect, failure);
   if (started) {
-    failure = startSurfaceScene(run.renderer, run.scene, options, checkShaderSupport);
+    failure = startSurfaceScene(run.renderer, run.scene, options, run.pace.quality,
+                                checkShaderSupport);
     started = failure.empty();
     if (!started) releaseGLContext();
   }
@@ -101,6 +113,7 @@ int runSaver(const HostOptions& options) {
     dropXError();
     const bool gone = drawTargetLost();
     closeDrawTarget();
+    stopPowerWatch(run.power);
     return gone ? 0 : failStart(failure.c_str());
   }
   showDrawTarget();
@@ -111,5 +124,6 @@ int runSaver(const HostOptions& options) {
   releaseScene(run.renderer);
   releaseGLContext();
   closeDrawTarget();
+  stopPowerWatch(run.power);
   return 0;
 }

@@ -198,6 +198,21 @@ void releaseDrawPath(Renderer& r) {
   field = FieldPass{};
 }
 
+void switchDrawQuality(Renderer& r, const Scene& s, DrawQuality quality) {
+  if (r.quality == quality) return;
+  releaseDrawPath(r);
+  r.quality = quality;
+  try {
+    startDrawPath(r, s);
+  } catch (const ShaderBuildError&) {
+    // Exact's program built at the start, so it builds again.
+    releaseDrawPath(r);
+    r.quality = DrawQuality::exact;
+    startDrawPath(r, s);
+  }
+  uploadMetaballUniforms(r, s);
+}
+
 void drawMetaballPass(Renderer& r, const Scene& s, GLuint target) {
   FieldPass& field = r.field;
   if (field.path == DrawPath::fast) return drawFromField(r, s, target);

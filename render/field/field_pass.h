@@ -28,6 +28,11 @@ void resizeDrawPath(Renderer& renderer, const Scene& scene);
 // Gives back the finish program, the target and its framebuffer.
 void releaseDrawPath(Renderer& renderer);
 
+// Draws from now on as quality asks (the Linux programs on battery and back), the path
+// started afresh (auto with its trial); exact where the GL refuses the fast programs. The
+// renderer's context current.
+void switchDrawQuality(Renderer& renderer, const Scene& scene, DrawQuality quality);
+
 // The metaball pass into target, the framebuffer bound now (0: the window's), the metaball
 // program current before and after.
 void drawMetaballPass(Renderer& renderer, const Scene& scene, GLuint target);

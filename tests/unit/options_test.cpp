@@ -179,6 +179,33 @@ TEST(Options, TheWaylandProgramSharesTheSettingsAndRefusesX11Windows) {
             "unknown option \"--idle\" (vorlixss --help lists the options)");
 }
 
+// On battery auto draws fast and frames come at most 30 a second; what the user gave stands,
+// and --no-battery-saver keeps the mains pace.
+TEST(Options, OnBatteryThePaceIsLighterUnlessTheUserChoseIt) {
+  const struct {
+    std::vector<const char*> args;
+    bool onBattery;
+    DrawQuality quality;
+    uint32_t delay;
+  } cases[] = {
+      {{}, false, DrawQuality::automatic, 10000},
+      {{}, true, DrawQuality::fast, 33334},
+      {{"--delay", "50000"}, true, DrawQuality::fast, 50000},
+      {{"--delay", "0"}, true, DrawQuality::fast, 0},
+      {{"--quality", "auto"}, true, DrawQuality::automatic, 33334},
+      {{"--quality", "exact", "--delay", "10000"}, true, DrawQuality::exact, 10000},
+      {{"--no-battery-saver"}, true, DrawQuality::automatic, 10000},
+      {{"--battery-saver=off"}, true, DrawQuality::automatic, 10000},
+  };
+  for (const auto& c : cases) {
+    const ParsedOptions p = parse(c.args, nullptr, LinuxProgram::wayland);
+    ASSERT_EQ(p.error, "");
+    const RunPace pace = paceFor(p.options, c.onBattery);
+    EXPECT_EQ(pace.quality, c.quality) << c.args.size() << " " << c.onBattery;
+    EXPECT_EQ(pace.delayMicroseconds, c.delay) << c.args.size() << " " << c.onBattery;
+  }
+}
+
 // XScreenSaver starts one process per monitor in the same second: each must start apart.
 TEST(Options, RunsStartedInTheSameSecondStartApart) {
   const uint32_t seed = startSeed(1765000000, 4242, 0x400008);

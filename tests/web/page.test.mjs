@@ -6,7 +6,7 @@ import { execFileSync } from 'node:child_process';
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { composedShader, engine, expectMovingColour, framesPast, launch, noticeOf, openPage, pageDir,
+import { call, composedShader, engine, expectMovingColour, framesPast, launch, noticeOf, openPage, pageDir,
   pageFileUrl, preloadedPage, problemsOf, serve } from './support.mjs';
 
 // What the page's files may weigh together; the release zip carries the same files.
@@ -46,6 +46,27 @@ describe(`the page in ${engine}`, () => {
     await page.evaluate(() => fetch('http://outside.invalid/probe').catch(() => {}));
     assert.deepEqual(server.outside, ['http://outside.invalid/probe'], 'the proxy missed a request');
     await page.close();
+  });
+
+  test('on a discharging battery draws at most 30 frames a second, fast unless a path was chosen', async () => {
+    // The browser's word that its battery discharges, as navigator.getBattery gives it.
+    const onBattery = preloadedPage(() => {
+      navigator.getBattery = () => Promise.resolve({ charging: false, addEventListener() {} });
+    });
+    for (const [query, lighter, fast] of [['', true, 1], ['&quality=exact', true, 0], ['&battery=0', false, null]]) {
+      const page = await openPage(browser, `${onBattery}?saver=1${query}`);
+      await page.waitForFunction((on) => window.vorlixss.lighter === on, { polling: 50 }, lighter);
+      await framesPast(page, 3);
+      if (fast !== null) assert.equal(await call(page, 'vorlix_draw_path'), fast, `${query}: the path`);
+      if (lighter) {
+        const before = await page.evaluate(() => window.vorlixss.frames);
+        await new Promise((done) => setTimeout(done, 2000));
+        const rate = ((await page.evaluate(() => window.vorlixss.frames)) - before) / 2;
+        assert.ok(rate > 5 && rate <= 32, `${query}: ${rate} frames a second on battery`);
+      }
+      assert.deepEqual(await problemsOf(page), [], `${query}: the page complained`);
+      await page.close();
+    }
   });
 
   test('composes the desktop fragment text, after a precision line only', async () => {

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <new>
 
+#include "host_linux/power_supply.h"
 #include "host_x11/x11_window.h"
 #include "render/field/field_pass.h"
 #include "render/ghosting/ghost_ring.h"
@@ -285,6 +286,56 @@ TEST_F(OnDisplay, TheFrameTimerSwapsOncePerDelayAtMost) {
         << option << ": " << rate << "; " << program.errors();
   }
   std::remove(counts.c_str());
+}
+
+// On battery frames come at most 30 a second, unless the user chose the delay or turned the
+// saver off; on mains as before. The power-supply folder is one of the test's own, bound over
+// the kernel's in a private mount namespace; the watch looks at it again every ten seconds.
+TEST_F(OnDisplay, OnBatteryAtMostThirtyFramesASecondUnlessTheUserChose) {
+  if (geteuid() != 0) GTEST_SKIP() << "binding a folder over the kernel's needs root";
+  char folder[] = "/tmp/vorlixss-power-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string supplies = folder;
+  // A battery that discharges, and a mains supply offline ("0") or online ("1").
+  const auto power = [&](const char* mains) {
+    output("cd " + supplies + " && mkdir -p BAT0 AC && echo Battery > BAT0/type && "
+           "echo Discharging > BAT0/status && echo Mains > AC/type && echo " + mains + " > AC/online");
+  };
+  const std::string counts = supplies + "/swaps";
+  const struct {
+    const char* mains;
+    const char* option;
+    double low, high;
+  } cases[] = {{"0", "--count=12", 20, 31}, {"0", "--delay=20000", 36, 52},
+               {"0", "--no-battery-saver", 36, 105}, {"1", "--count=12", 36, 105}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.option) + " with mains " + c.mains);
+    power(c.mains);
+    ChildProcess program(
+        "/usr/bin/unshare",
+        {"--mount", "sh", "-c", "mount --bind " + supplies + " /sys/class/power_supply && exec \"$@\"",
+         "sh", VORLIX_PROGRAM, "--geometry", "64x64", c.option},
+        {"DISPLAY=" + screen->name(), "LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM,
+         "VORLIX_WARMUP_SWAPS=20", "VORLIX_FRAME_COUNT_FILE=" + counts});
+    pause(3000);
+    kill(program.pid(), SIGTERM);
+    ASSERT_TRUE(program.waitEnd(5000));
+    double rate = -1;  // the shim's swap_fps line, missing before 21 swaps
+    std::ifstream in(counts);
+    for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
+    EXPECT_TRUE(rate >= c.low && rate <= c.high) << rate << "; " << program.errors();
+  }
+  PowerWatch watch;
+  startPowerWatch(watch, 1000, folder);
+  EXPECT_FALSE(watch.onBattery);
+  power("0");
+  EXPECT_FALSE(powerChanged(watch, 1000 + powerLookMilliseconds - 1));
+  EXPECT_TRUE(powerChanged(watch, 1000 + powerLookMilliseconds));
+  EXPECT_TRUE(watch.onBattery);
+  stopPowerWatch(watch);
+  startPowerWatch(watch, 0, "/nonexistent");
+  EXPECT_FALSE(watch.onBattery || powerChanged(watch, powerLookMilliseconds));
+  output("rm -rf " + supplies);
 }
 
 // --fps: the line stands in white over its shadow in the lower-left corner, also over the
