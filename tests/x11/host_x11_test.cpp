@@ -269,19 +269,30 @@ TEST_F(OnDisplay, SigtermEndsTheRunAtOnceWhateverAFrameCosts) {
 // edges), --delay 50000 no more than 20; a busy loop shows as far more on a 64x64 window. The
 // lower bounds only catch a timer that waits far too long, as a tight one would fail on a
 // loaded two-core machine.
+// The environment that makes the frame-count shim write the swap rate into counts.
+std::vector<std::string> countingSwaps(const std::string& counts) {
+  return {"LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM, "VORLIX_WARMUP_SWAPS=20",
+          "VORLIX_FRAME_COUNT_FILE=" + counts};
+}
+
+// Lets program run for three seconds, ends it, and gives the shim's last swap rate; -1 when it
+// wrote none (fewer than 21 swaps) or the program did not end.
+double swapRateOf(ChildProcess& program, const std::string& counts) {
+  pause(3000);
+  kill(program.pid(), SIGTERM);
+  if (!program.waitEnd(5000)) return -1;
+  double rate = -1;
+  std::ifstream in(counts);
+  for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
+  return rate;
+}
+
 TEST_F(OnDisplay, TheFrameTimerSwapsOncePerDelayAtMost) {
   const std::string counts = "/tmp/vorlixss-swaps-" + std::to_string(getpid());
   for (const char* option : {"--no-ghosting", "--ghosting", "--delay=50000"}) {
     const bool slow = option[2] == 'd';
-    Program program(screen->name(), {"--geometry", "64x64", option},
-                    {"LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM, "VORLIX_WARMUP_SWAPS=20",
-                     "VORLIX_FRAME_COUNT_FILE=" + counts});
-    pause(3000);
-    kill(program.pid(), SIGTERM);
-    ASSERT_TRUE(program.waitEnd(5000));
-    double rate = -1;  // the shim's swap_fps line, missing before 21 swaps
-    std::ifstream in(counts);
-    for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
+    Program program(screen->name(), {"--geometry", "64x64", option}, countingSwaps(counts));
+    const double rate = swapRateOf(program, counts);
     EXPECT_TRUE(rate >= (slow ? 15 : 20) && rate <= (slow ? 21 : 105))
         << option << ": " << rate << "; " << program.errors();
   }
@@ -311,18 +322,14 @@ TEST_F(OnDisplay, OnBatteryAtMostThirtyFramesASecondUnlessTheUserChose) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.option) + " with mains " + c.mains);
     power(c.mains);
+    std::vector<std::string> environment = countingSwaps(counts);
+    environment.push_back("DISPLAY=" + screen->name());
     ChildProcess program(
         "/usr/bin/unshare",
         {"--mount", "sh", "-c", "mount --bind " + supplies + " /sys/class/power_supply && exec \"$@\"",
          "sh", VORLIX_PROGRAM, "--geometry", "64x64", c.option},
-        {"DISPLAY=" + screen->name(), "LD_PRELOAD=" VORLIX_FRAME_COUNT_SHIM,
-         "VORLIX_WARMUP_SWAPS=20", "VORLIX_FRAME_COUNT_FILE=" + counts});
-    pause(3000);
-    kill(program.pid(), SIGTERM);
-    ASSERT_TRUE(program.waitEnd(5000));
-    double rate = -1;  // the shim's swap_fps line, missing before 21 swaps
-    std::ifstream in(counts);
-    for (std::string line; std::getline(in, line);) sscanf(line.c_str(), "swap_fps=%lf", &rate);
+        environment);
+    const double rate = swapRateOf(program, counts);
     EXPECT_TRUE(rate >= c.low && rate <= c.high) << rate << "; " << program.errors();
   }
   PowerWatch watch;
