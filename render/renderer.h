@@ -20,6 +20,8 @@ struct GhostRing {
   unsigned slotFramebuffers[4] = {0, 0, 0, 0};  // ES: each slot's own framebuffer
   bool built = false;                   // set by the creation, cleared by the release
   RingRoles roles;                      // which slot plays which role
+  TileMask lit[4];                      // each slot's lit tiles, for a blend of those only
+  bool nearest = false;                 // the frames are sampled texel for texel
 };
 
 // The fast path's coarse field, made at the start and on a resize.

@@ -1,7 +1,9 @@
-// The frame tick: simulation steps first, then the one frame, each pass a full-screen quad.
+// The frame tick: simulation steps first, then the one frame: the metaball pass, and with
+// ghosting the blend of the ring.
 #include "saver/frame_tick.h"
 
 #include "render/field/field_pass.h"
+#include "render/ghosting/ghost_blend.h"
 #include "render/ghosting/ghost_ring.h"
 #include "render/quad/fullscreen_quad.h"
 #include "render/shaders/shader_program.h"
@@ -18,9 +20,10 @@ bool runFrameTick(Renderer& renderer, Scene& scene, uint32_t now) {
   if (!takeTickReading(scene.clock, now, elapsed)) return false;  // the first tick only records
   advanceSimulation(renderer, scene, elapsed);
   if (ghostRingActive(renderer.ring)) {
-    drawMetaballPass(renderer, scene, beginGhostFrame(renderer.ring, *renderer.metaballShader));
-    compositeGhostFrames(renderer.ring, *renderer.ghostShader);
-    drawFullScreenQuad(scene.rect);  // the blend
+    GhostRing& ring = renderer.ring;
+    const GLuint target = beginGhostFrame(ring, *renderer.metaballShader);
+    drawMetaballPass(renderer, scene, target, &ringPassTiles(ring));
+    blendGhostFrames(renderer, scene);
   } else {
     drawMetaballPass(renderer, scene, 0);  // straight into the back buffer
   }

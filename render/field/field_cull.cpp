@@ -15,7 +15,6 @@
 
 namespace {
 
-uint8_t marked[cullTilesAcross][cullTilesAcross];  // [row][column], reset per call
 // Each ball's factor per column and per row. exp(-D^2) factors exactly; exp(-|D|) is bounded
 // by both min(along x, along y), as |D| >= max(dx, dy), and (diagonal x) * (diagonal y), as
 // |D| >= (dx + dy) / sqrt(2).
@@ -46,14 +45,46 @@ void axisFactors(const CullScene& scene, int axis, int tiles, int tile,
   }
 }
 
+bool marked(const TileMask& mask, int row, int column) {
+  return (mask.bits[row][column / 64] >> (column % 64)) & 1u;
+}
+
+// Writes the runs of marked tiles, one row at a time, as window pixels into finish and, when
+// field is given, as the grid points they read into field; -1 when more than fit.
+int tileRuns(const TileMask& mask, int width, int height, int pointsAcross, int pointsUp,
+             PixelRect* finish, PixelRect* field) {
+  const int tile = mask.tile, points = mask.points;
+  int count = 0;
+  for (int row = 0; row < mask.rows; ++row) {
+    for (int column = 0; column < mask.columns;) {
+      if (!marked(mask, row, column)) {
+        ++column;
+        continue;
+      }
+      const int first = column;
+      while (column < mask.columns && marked(mask, row, column)) ++column;
+      if (count == cullRectCapacity) return -1;
+      finish[count] = {static_cast<float>(first * tile), static_cast<float>(row * tile),
+                       static_cast<float>(std::min(column * tile, width)),
+                       static_cast<float>(std::min((row + 1) * tile, height))};
+      if (field)
+        field[count] = {static_cast<float>(first * points), static_cast<float>(row * points),
+                        static_cast<float>(std::min(column * points + 1, pointsAcross)),
+                        static_cast<float>(std::min((row + 1) * points + 1, pointsUp))};
+      ++count;
+    }
+  }
+  return count;
+}
+
 }  // namespace
 
 float lowestVisibleDensity(bool feather, bool contour) {
   return contour ? 0.2f : feather ? 0.45f : 0.5f;
 }
 
-int colouredRects(const CullScene& scene, int width, int height, PixelRect* finish,
-                  PixelRect* field) {
+int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
+                  PixelRect* finish, PixelRect* field) {
   const int spacing = std::max(scene.spacing, 1);
   const int fewest = (std::max(width, height) + cullTilesAcross - 1) / cullTilesAcross;
   // Grid spacings a tile side: near cullTile pixels, and no more tiles than the mask holds.
@@ -62,16 +93,21 @@ int colouredRects(const CullScene& scene, int width, int height, PixelRect* fini
   const int tile = points * spacing;
   const int columns = (width + tile - 1) / tile, rows = (height + tile - 1) / tile;
   const FieldGrid grid = fieldGridFor(spacing, width, height);
-  const int pointsAcross = grid.width, pointsUp = grid.height;
   axisFactors(scene, 0, columns, tile, alongX, diagonalX);
   axisFactors(scene, 1, rows, tile, alongY, diagonalY);
   float peak[BALL_SLOTS];
   for (int i = 0; i < scene.count; ++i)
     peak[i] = scene.blobHeight *
               std::max({scene.colours[i].x, scene.colours[i].y, scene.colours[i].z});
+  lit.tile = tile;
+  lit.points = points;
+  lit.columns = columns;
+  lit.rows = rows;
   for (int row = 0; row < rows; ++row) {
     const float floorY = static_cast<float>(row * tile);
     const float floorDensity = std::exp(-0.002f * floorY * floorY);
+    uint64_t* bits = lit.bits[row];
+    for (int word = 0; word < cullTilesAcross / 64; ++word) bits[word] = 0;
     for (int column = 0; column < columns; ++column) {
       float density = 0.0f, colour = 0.0f;
       for (int i = 0; i < scene.count; ++i) {
@@ -82,31 +118,33 @@ int colouredRects(const CullScene& scene, int width, int height, PixelRect* fini
         density += near;
         colour += near * peak[i];
       }
-      marked[row][column] = floorDensity + scene.blobHeight * density >= scene.visibleFrom &&
-                            colour >= invisibleColour;
+      if (floorDensity + scene.blobHeight * density >= scene.visibleFrom &&
+          colour >= invisibleColour)
+        bits[column / 64] |= uint64_t{1} << (column % 64);
     }
   }
-  int count = 0;
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns;) {
-      if (!marked[row][column]) {
-        ++column;
-        continue;
-      }
-      const int first = column;
-      while (column < columns && marked[row][column]) ++column;
-      finish[count] = {static_cast<float>(first * tile), static_cast<float>(row * tile),
-                       static_cast<float>(std::min(column * tile, width)),
-                       static_cast<float>(std::min((row + 1) * tile, height))};
-      field[count] = {static_cast<float>(first * points), static_cast<float>(row * points),
-                      static_cast<float>(std::min(column * points + 1, pointsAcross)),
-                      static_cast<float>(std::min((row + 1) * points + 1, pointsUp))};
-      if (++count == cullRectCapacity) {  // a chequerboard of lone tiles: the whole window
-        finish[0] = {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
-        field[0] = {0.0f, 0.0f, static_cast<float>(pointsAcross), static_cast<float>(pointsUp)};
-        return 1;
-      }
-    }
-  }
-  return count;
+  const int count = tileRuns(lit, width, height, grid.width, grid.height, finish, field);
+  if (count >= 0) return count;
+  // A chequerboard of lone tiles: the whole window (broken up that far, the bound gains nothing).
+  lit.tile = 0;
+  finish[0] = {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
+  field[0] = {0.0f, 0.0f, static_cast<float>(grid.width), static_cast<float>(grid.height)};
+  return 1;
+}
+
+bool addLitTiles(TileMask& into, const TileMask& from) {
+  if (into.tile == 0 || from.tile != into.tile || from.columns != into.columns ||
+      from.rows != into.rows)
+    return false;
+  for (int row = 0; row < into.rows; ++row)
+    for (int word = 0; word < cullTilesAcross / 64; ++word)
+      into.bits[row][word] |= from.bits[row][word];
+  return true;
+}
+
+int litPixelRects(const TileMask& lit, int width, int height, PixelRect* finish) {
+  const int count = lit.tile == 0 ? -1 : tileRuns(lit, width, height, 0, 0, finish, nullptr);
+  if (count >= 0) return count;
+  finish[0] = {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
+  return 1;
 }

@@ -4,6 +4,8 @@
 // unit-tested natively.
 #pragma once
 
+#include <cstdint>
+
 #include "scene/balls.h"
 
 // A rectangle of window pixels, origin bottom-left.
@@ -19,6 +21,15 @@ constexpr int cullTilesAcross = 256;
 // Runs of marked tiles, one row at a time; with more, the whole window is one rectangle
 // (a picture that broken up gains nothing from the bound).
 constexpr int cullRectCapacity = cullTilesAcross * cullTilesAcross / 8;
+
+// The tiles whose pixels may show colour, one bit each, with the tiling they belong to. The
+// ghosting ring keeps one per frame, so that its blend draws only where a frame is lit.
+struct TileMask {
+  int tile = 0;              // tile side in pixels; 0: unknown, any pixel may be lit
+  int points = 0;            // grid spacings a tile side
+  int columns = 0, rows = 0;
+  uint64_t bits[cullTilesAcross][cullTilesAcross / 64] = {};  // [row][column / 64]
+};
 
 // Below this density-weighted colour sum no channel reaches half a level of an 8-bit
 // target: the brightest finishing scales the normalised sums by 1.1, and normalising never
@@ -48,5 +59,14 @@ float lowestVisibleDensity(bool feather, bool contour);
 // number (the same for both): every pixel outside them has, at both grid points it is
 // filtered from along each axis, a total density below visibleFrom or a colour sum below
 // invisibleColour, so the finishing leaves it black.
-int colouredRects(const CullScene& scene, int width, int height, PixelRect* finish,
-                  PixelRect* field);
+// The tiles it finds are left in lit.
+int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
+                  PixelRect* finish, PixelRect* field);
+
+// Adds the tiles of from to into; false when either is unknown or they tile the window apart
+// (another size or grid), and into is then left as it was.
+bool addLitTiles(TileMask& into, const TileMask& from);
+
+// The window pixels of lit's tiles as rectangles into finish, their number returned; one
+// rectangle over the whole window when lit is unknown or breaks into more than fit.
+int litPixelRects(const TileMask& lit, int width, int height, PixelRect* finish);

@@ -25,6 +25,7 @@ constexpr GLint fieldUnit = 4;  // clear of the ghosting ring's units 0 to 3
 // One frame's rectangles at a time, shared by every renderer of the thread.
 PixelRect finishRects[cullRectCapacity];  // where the finish pass draws this frame
 PixelRect fieldRects[cullRectCapacity];   // the grid points those pixels read
+TileMask passTiles;                        // the lit tiles of a pass that keeps none
 
 // Grid rectangles in the window coordinates that the grid's viewport maps onto its points.
 void toGridViewport(const FieldPass& field, const ClientRect& rect, PixelRect* rects, int count) {
@@ -138,10 +139,11 @@ void startTrial(Renderer& r) {
 
 // Only where colour can show: the sums at the grid points those pixels read; black, as the
 // exact pass leaves it, everywhere; then those pixels finished from the sums.
-void drawFromField(Renderer& r, const Scene& s, GLuint target) {
+void drawFromField(Renderer& r, const Scene& s, GLuint target, TileMask& lit) {
   const FieldPass& field = r.field;
   const ClientRect& rect = s.rect;
-  const int count = colouredRects(field.bound, rect.right, rect.bottom, finishRects, fieldRects);
+  const int count =
+      colouredRects(field.bound, rect.right, rect.bottom, lit, finishRects, fieldRects);
   toGridViewport(field, rect, fieldRects, count);
   glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
   glViewport(0, 0, field.grid.width, field.grid.height);
@@ -213,9 +215,10 @@ void switchDrawQuality(Renderer& r, const Scene& s, DrawQuality quality) {
   uploadMetaballUniforms(r, s);
 }
 
-void drawMetaballPass(Renderer& r, const Scene& s, GLuint target) {
+void drawMetaballPass(Renderer& r, const Scene& s, GLuint target, TileMask* lit) {
   FieldPass& field = r.field;
-  if (field.path == DrawPath::fast) return drawFromField(r, s, target);
+  if (field.path == DrawPath::fast) return drawFromField(r, s, target, lit ? *lit : passTiles);
+  if (lit) lit->tile = 0;  // every pixel drawn
   if (!field.trying) return drawFullScreenQuad(s.rect);
   // Timed to the GL's end of the pass, during the few frames of the trial only. A pixel read
   // back waits for the drawing everywhere; a browser's finish() need not.

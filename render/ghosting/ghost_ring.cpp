@@ -178,6 +178,7 @@ std::string ghostingUnavailableLine() {
 // the old size would be stretched into the blend, so the trail starts afresh.
 void resizeGhostRing(GhostRing& ring, const ClientRect& rect) {
   if (!ring.built) return;
+  forgetLitTiles(ring);
   for (GLuint name : ring.textures) {
     glBindTexture(GL_TEXTURE_2D, name);
     specifyRingImage(rect);
@@ -203,4 +204,6 @@ void releaseGhostRing(GhostRing& ring) {
   for (GLuint& name : ring.textures) name = 0;
   ring.framebuffer = 0;
   ring.built = false;
+  forgetLitTiles(ring);
+  ring.nearest = false;  // new textures start linear
 }

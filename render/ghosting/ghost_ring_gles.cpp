@@ -112,6 +112,7 @@ std::string ghostingUnavailableLine() { return std::string(); }
 // Resizes all four frames to rect and clears them; the roles stay.
 void resizeGhostRing(GhostRing& ring, const ClientRect& rect) {
   if (!ring.built) return;
+  forgetLitTiles(ring);
   for (GLuint name : ring.textures) {
     glBindTexture(GL_TEXTURE_2D, name);
     specifyRingImage(rect);
@@ -135,4 +136,6 @@ void releaseGhostRing(GhostRing& ring) {
   for (GLuint& name : ring.slotFramebuffers) name = 0;
   ring.framebuffer = 0;
   ring.built = false;
+  forgetLitTiles(ring);
+  ring.nearest = false;  // new textures start linear
 }

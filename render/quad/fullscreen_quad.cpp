@@ -20,13 +20,21 @@ void drawFullScreenQuad(const ClientRect& rect) {
   glEnd();
 }
 
-// Each counter-clockwise, in the pixel projection.
-void drawPixelRects(const QuadBuffers&, const ClientRect&, const PixelRect* rects, int count) {
+// Each counter-clockwise, in the pixel projection, with texture coordinates as the full-screen
+// quad's at the same points (the ghosting blend reads the ring by them).
+void drawPixelRects(const QuadBuffers&, const ClientRect& rect, const PixelRect* rects,
+                    int count) {
+  const float sx = 1.0f / static_cast<float>(rect.right);
+  const float sy = 1.0f / static_cast<float>(rect.bottom);
   glBegin(GL_QUADS);
   for (const PixelRect* r = rects; r != rects + count; ++r) {
+    glTexCoord2f(r->x0 * sx, r->y0 * sy);
     glVertex2f(r->x0, r->y0);
+    glTexCoord2f(r->x1 * sx, r->y0 * sy);
     glVertex2f(r->x1, r->y0);
+    glTexCoord2f(r->x1 * sx, r->y1 * sy);
     glVertex2f(r->x1, r->y1);
+    glTexCoord2f(r->x0 * sx, r->y1 * sy);
     glVertex2f(r->x0, r->y1);
   }
   glEnd();

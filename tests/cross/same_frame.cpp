@@ -113,7 +113,9 @@ void readFrame(std::vector<unsigned char>& rgba, std::vector<unsigned char>& rgb
 
 // The frames of ticks 10, 20, 30 and 40 into path, each as the positions, then the pixels
 // bottom row first. With ppm, the state after pictureTicks ticks instead (all but the last
-// few only move the balls, so that a large picture is quick), its pixels as a PPM.
+// few only move the balls, so that a large picture is quick), its pixels as a PPM. With
+// ghosting the last 40 are drawn: the ring turns every 8 passes, so each of its four frames is
+// then one the path drew from moving balls, not a priming pass.
 constexpr int pictureTicks = 300;
 int render(const char* path, const SaverSettings& settings, bool ppm = false) {
   if (!openContext()) return 2;
@@ -128,7 +130,7 @@ int render(const char* path, const SaverSettings& settings, bool ppm = false) {
   for (int tick = 0; tick < total; ++tick) {
     now += 10 + static_cast<uint32_t>(tick * 7 % 23);
     float elapsed;
-    if (ppm && tick < total - 4) {  // ghosting blends the last four frames drawn
+    if (ppm && tick < total - (settings.motionBlur ? 40 : 4)) {
       if (takeTickReading(now, elapsed)) advanceSimulation(elapsed);
       continue;
     }

@@ -126,13 +126,14 @@ TEST(DrawPath, EveryPixelLeftOutOfTheFinishIsBlackAndEveryOneFinishedHasItsGridP
   const Vec3 colours[4] = {{1, 0, 0}, {0.2f, 0.9f, 0.1f}, {0.5f, 0.5f, 1}, {0.3f, 0.3f, 0.3f}};
   const float falloff[4] = {2.6f / 900, 2.6f / 2500, 2.6f / 400, 2.6f / 40000};  // radii 30 to 200
   static PixelRect finish[cullRectCapacity], field[cullRectCapacity];
+  static TileMask lit;
   for (const int funcType : {0, 1})
     for (const bool contour : {false, true}) {
       SCOPED_TRACE(funcType * 2 + contour);
       const int spacing = 5;
       const CullScene scene = {centres, colours, falloff, 4, 7.0f, funcType,
                                lowestVisibleDensity(false, contour), spacing};
-      const int count = colouredRects(scene, 1280, 720, finish, field);
+      const int count = colouredRects(scene, 1280, 720, lit, finish, field);
       ASSERT_GT(count, 0);
       double area = 0, floorBand = 0;
       for (int i = 0; i < count; ++i) {
@@ -170,6 +171,37 @@ TEST(DrawPath, EveryPixelLeftOutOfTheFinishIsBlackAndEveryOneFinishedHasItsGridP
         }
       EXPECT_GT(outsideChecked, 1000);
     }
+}
+
+// The ghosting blend covers the union of the ring frames' lit tiles and nothing more; a frame
+// of unknown tiles, or of another tiling, makes it cover the whole window.
+TEST(DrawPath, TheBlendCoversTheUnionOfTheFramesLitTilesOrElseTheWholeWindow) {
+  const Vec3 colours[2] = {{1, 0, 0}, {0, 0, 1}};
+  const float falloff[2] = {2.6f / 900, 2.6f / 900};
+  const Vec3 left[2] = {{100, 600, 0}, {140, 620, 0}}, right[2] = {{1000, 200, 0}, {1040, 240, 0}};
+  static PixelRect finish[cullRectCapacity], field[cullRectCapacity], blend[cullRectCapacity];
+  static TileMask a, b, other, unknown;
+  const auto scene = [&](const Vec3* centres) {
+    return CullScene{centres, colours, falloff, 2, 7.0f, 0, lowestVisibleDensity(false, false), 4};
+  };
+  const int countA = colouredRects(scene(left), 1280, 720, a, finish, field);
+  static PixelRect rectsA[cullRectCapacity];
+  std::copy(finish, finish + countA, rectsA);
+  const int countB = colouredRects(scene(right), 1280, 720, b, finish, field);
+  ASSERT_TRUE(addLitTiles(a, b));
+  const int count = litPixelRects(a, 1280, 720, blend);
+  ASSERT_GT(count, 1);
+  for (float y = 0.5f; y < 720; y += 4)
+    for (float x = 0.5f; x < 1280; x += 4)
+      ASSERT_EQ(within(blend, count, x, y),
+                within(rectsA, countA, x, y) || within(finish, countB, x, y)) << x << "," << y;
+
+  colouredRects(scene(left), 1024, 768, other, finish, field);  // another window
+  EXPECT_FALSE(addLitTiles(a, other));
+  EXPECT_FALSE(addLitTiles(a, unknown));
+  EXPECT_FALSE(addLitTiles(unknown, b));
+  ASSERT_EQ(litPixelRects(unknown, 1280, 720, blend), 1);
+  EXPECT_TRUE(blend[0].x0 == 0 && blend[0].y0 == 0 && blend[0].x1 == 1280 && blend[0].y1 == 720);
 }
 
 }  // namespace
