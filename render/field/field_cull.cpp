@@ -83,8 +83,7 @@ float lowestVisibleDensity(bool feather, bool contour) {
   return contour ? 0.2f : feather ? 0.45f : 0.5f;
 }
 
-int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
-                  PixelRect* finish, PixelRect* field) {
+void markLitTiles(const CullScene& scene, int width, int height, TileMask& lit) {
   const int spacing = std::max(scene.spacing, 1);
   const int fewest = (std::max(width, height) + cullTilesAcross - 1) / cullTilesAcross;
   // Grid spacings a tile side: near cullTile pixels, and no more tiles than the mask holds.
@@ -92,7 +91,6 @@ int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
       std::max({1, (cullTile + spacing / 2) / spacing, (fewest + spacing - 1) / spacing});
   const int tile = points * spacing;
   const int columns = (width + tile - 1) / tile, rows = (height + tile - 1) / tile;
-  const FieldGrid grid = fieldGridFor(spacing, width, height);
   axisFactors(scene, 0, columns, tile, alongX, diagonalX);
   axisFactors(scene, 1, rows, tile, alongY, diagonalY);
   float peak[BALL_SLOTS];
@@ -123,13 +121,25 @@ int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
         bits[column / 64] |= uint64_t{1} << (column % 64);
     }
   }
-  const int count = tileRuns(lit, width, height, grid.width, grid.height, finish, field);
+}
+
+int litTileRects(const TileMask& lit, int width, int height, int spacing, PixelRect* finish,
+                 PixelRect* field) {
+  const FieldGrid grid = fieldGridFor(std::max(spacing, 1), width, height);
+  const int count =
+      lit.tile == 0 ? -1 : tileRuns(lit, width, height, grid.width, grid.height, finish, field);
   if (count >= 0) return count;
-  // A chequerboard of lone tiles: the whole window (broken up that far, the bound gains nothing).
-  lit.tile = 0;
+  // Unknown, or a chequerboard of lone tiles: the whole window (broken up that far, the bound
+  // gains nothing).
   finish[0] = {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
-  field[0] = {0.0f, 0.0f, static_cast<float>(grid.width), static_cast<float>(grid.height)};
+  if (field) field[0] = {0.0f, 0.0f, static_cast<float>(grid.width), static_cast<float>(grid.height)};
   return 1;
+}
+
+int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
+                  PixelRect* finish, PixelRect* field) {
+  markLitTiles(scene, width, height, lit);
+  return litTileRects(lit, width, height, scene.spacing, finish, field);
 }
 
 bool addLitTiles(TileMask& into, const TileMask& from) {
@@ -140,11 +150,4 @@ bool addLitTiles(TileMask& into, const TileMask& from) {
     for (int word = 0; word < cullTilesAcross / 64; ++word)
       into.bits[row][word] |= from.bits[row][word];
   return true;
-}
-
-int litPixelRects(const TileMask& lit, int width, int height, PixelRect* finish) {
-  const int count = lit.tile == 0 ? -1 : tileRuns(lit, width, height, 0, 0, finish, nullptr);
-  if (count >= 0) return count;
-  finish[0] = {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
-  return 1;
 }

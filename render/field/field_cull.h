@@ -54,19 +54,23 @@ struct CullScene {
 // to THRESHOLD / 2 - 0.05), 0.45 with feather, else the threshold 0.5.
 float lowestVisibleDensity(bool feather, bool contour);
 
-// Writes the rectangles of window pixels to finish into finish, and those of grid points
-// that the finish reads into field (in points, origin the lower-left point), and returns their
-// number (the same for both): every pixel outside them has, at both grid points it is
-// filtered from along each axis, a total density below visibleFrom or a colour sum below
-// invisibleColour, so the finishing leaves it black.
-// The tiles it finds are left in lit.
+// Marks in lit the tiles of a width x height window where the finishing can show colour: every
+// pixel outside them has, at both grid points it is filtered from along each axis, a total
+// density below visibleFrom or a colour sum below invisibleColour, so the finishing leaves it
+// black.
+void markLitTiles(const CullScene& scene, int width, int height, TileMask& lit);
+
+// Writes the rectangles of window pixels of lit's tiles into finish and, when field is given,
+// those of the grid points (spacing pixels apart) that the finish reads there into field (in
+// points, origin the lower-left point), and returns their number (the same for both). One
+// rectangle over the whole window when lit is unknown or breaks into more than fit.
+int litTileRects(const TileMask& lit, int width, int height, int spacing, PixelRect* finish,
+                 PixelRect* field);
+
+// Both: the tiles of the scene marked in lit, and their rectangles.
 int colouredRects(const CullScene& scene, int width, int height, TileMask& lit,
                   PixelRect* finish, PixelRect* field);
 
 // Adds the tiles of from to into; false when either is unknown or they tile the window apart
 // (another size or grid), and into is then left as it was.
 bool addLitTiles(TileMask& into, const TileMask& from);
-
-// The window pixels of lit's tiles as rectangles into finish, their number returned; one
-// rectangle over the whole window when lit is unknown or breaks into more than fit.
-int litPixelRects(const TileMask& lit, int width, int height, PixelRect* finish);

@@ -38,7 +38,7 @@ int ringLitRects(const GhostRing& ring, const ClientRect& rect) {
   bool known = true;
   for (int slot = 1; slot < 4 && known; ++slot) known = addLitTiles(blendTiles, ring.lit[slot]);
   if (!known) blendTiles.tile = 0;
-  return litPixelRects(blendTiles, rect.right, rect.bottom, blendRects);
+  return litTileRects(blendTiles, rect.right, rect.bottom, 1, blendRects, nullptr);
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ void blendGhostFrames(Renderer& renderer, const Scene& scene) {
   const bool lit = renderer.field.path == DrawPath::fast;
   // Outside the lit tiles the clear is the picture: opaque black, as the blend leaves it.
   if (lit) glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  compositeGhostFrames(ring, *renderer.ghostShader);
+  compositeGhostFrames(ring, *renderer.ghostShader, !lit);
   sampleRingFrames(ring, lit);
   if (!lit) return drawFullScreenQuad(scene.rect);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

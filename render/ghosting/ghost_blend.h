@@ -19,5 +19,6 @@ void forgetLitTiles(GhostRing& ring);
 // Blends the ring's four frames into the window's back buffer, the blend program current
 // after: over every pixel behind the exact path, as the Windows saver does; behind the fast
 // path over the frames' lit tiles only, sampled with GL_NEAREST (the frames have the
-// window's size, so each pixel reads its own texel either way).
+// window's size, so each pixel reads its own texel either way), the window's colour alone
+// cleared.
 void blendGhostFrames(Renderer& renderer, const Scene& scene);

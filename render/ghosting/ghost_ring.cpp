@@ -99,12 +99,12 @@ GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball) {
 }
 
 // Directs the next pass to the back buffer: ghost program, four frames bound, cleared.
-void compositeGhostFrames(GhostRing& ring, zunoShader& ghost) {
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost, bool clearDepth) {
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   glDrawBuffer(GL_BACK);
   ghost.enable(true);
   bindRingFramesForBlend(ring, ghost);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(clearDepth ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
 }
 
 // The message for a framebuffer status, one case per row of the status table.

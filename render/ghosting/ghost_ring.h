@@ -28,8 +28,10 @@ bool createRingTexture(GLuint& name);  // the saver's size
 GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball);
 GLuint beginGhostFrame();  // the saver's
 
-// Draws to the window: back buffer cleared, ghost current with the four frames bound.
-void compositeGhostFrames(GhostRing& ring, zunoShader& ghost);
+// Draws to the window: back buffer cleared (its depth too unless told not to: nothing draws
+// with depth, and on software GL clearing it costs as much as a blend), ghost current with the
+// four frames bound.
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost, bool clearDepth = true);
 void compositeGhostFrames();  // the saver's
 
 // Reports an incomplete framebuffer (a message box on Windows).

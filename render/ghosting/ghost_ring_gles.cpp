@@ -74,9 +74,10 @@ GLuint beginGhostFrame(GhostRing& ring, zunoShader& metaball) {
   return slot;
 }
 
-// Directs the next pass to the canvas: ghost program, four frames bound, cleared. The
-// canvas's framebuffer keeps its own draw buffer (BACK), so binding it is enough.
-void compositeGhostFrames(GhostRing& ring, zunoShader& ghost) {
+// Directs the next pass to the canvas: ghost program, four frames bound, colour cleared (the
+// drawing has no depth buffer). The canvas's framebuffer keeps its own draw buffer (BACK), so
+// binding it is enough.
+void compositeGhostFrames(GhostRing& ring, zunoShader& ghost, bool) {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   ghost.enable(true);
   bindRingFramesForBlend(ring, ghost);

@@ -189,7 +189,7 @@ TEST(DrawPath, TheBlendCoversTheUnionOfTheFramesLitTilesOrElseTheWholeWindow) {
   std::copy(finish, finish + countA, rectsA);
   const int countB = colouredRects(scene(right), 1280, 720, b, finish, field);
   ASSERT_TRUE(addLitTiles(a, b));
-  const int count = litPixelRects(a, 1280, 720, blend);
+  const int count = litTileRects(a, 1280, 720, 1, blend, nullptr);
   ASSERT_GT(count, 1);
   for (float y = 0.5f; y < 720; y += 4)
     for (float x = 0.5f; x < 1280; x += 4)
@@ -200,7 +200,7 @@ TEST(DrawPath, TheBlendCoversTheUnionOfTheFramesLitTilesOrElseTheWholeWindow) {
   EXPECT_FALSE(addLitTiles(a, other));
   EXPECT_FALSE(addLitTiles(a, unknown));
   EXPECT_FALSE(addLitTiles(unknown, b));
-  ASSERT_EQ(litPixelRects(unknown, 1280, 720, blend), 1);
+  ASSERT_EQ(litTileRects(unknown, 1280, 720, 1, blend, nullptr), 1);
   EXPECT_TRUE(blend[0].x0 == 0 && blend[0].y0 == 0 && blend[0].x1 == 1280 && blend[0].y1 == 720);
 }
 
