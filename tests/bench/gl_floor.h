@@ -1,10 +1,13 @@
 // The GL floor as both bench drivers time it: the metaball pass and the blend pass of the
-// current scene, each alone between two glFinish calls; medians. Include after GL/glew.h.
+// current scene, as the frame tick draws them by the path it takes (the Windows saver's is the
+// exact one), each alone between two glFinish calls; medians. Include after GL/glew.h.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 
+#include "render/field/field_pass.h"
+#include "render/ghosting/ghost_blend.h"
 #include "render/ghosting/ghost_ring.h"
 #include "render/quad/fullscreen_quad.h"
 #include "render/scene_setup.h"
@@ -32,8 +35,9 @@ inline GlFloor measureGlFloor(double* samples, int reps) {
   for (int i = 0; i < reps; ++i) {
     glFinish();
     const auto start = Clock::now();
-    if (ghost) beginGhostFrame(); else metaballShader->enable(true);
-    drawFullScreenQuad();
+    const GLuint target = ghost ? beginGhostFrame() : 0;
+    drawMetaballPass(saverRenderer, saverScene, target,
+                     ghost ? &ringPassTiles(saverRenderer.ring) : nullptr);
     glFinish();
     samples[i] = ms(start);
   }
@@ -42,8 +46,7 @@ inline GlFloor measureGlFloor(double* samples, int reps) {
     for (int i = 0; i < reps; ++i) {
       glFinish();
       const auto start = Clock::now();
-      compositeGhostFrames();
-      drawFullScreenQuad();
+      blendGhostFrames(saverRenderer, saverScene);
       glFinish();
       samples[i] = ms(start);
     }

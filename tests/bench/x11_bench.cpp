@@ -6,7 +6,6 @@
 // ceiling: the real tick's passes with the clock held still (so no simulation step runs)
 // and the GLX swap, back to back for SECONDS: the most frames any host can show here.
 // The path is the one vorlixss would draw with these options (--quality, auto by default).
-// The floor times the exact pass's quad, so it means little with fast: take no REPS then.
 #include <GL/glew.h>
 
 #include <time.h>
