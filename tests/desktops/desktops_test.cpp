@@ -1,7 +1,8 @@
 // vorlixss-wayland as its Debian package installs it, on the desktops of Debian 13 (sway 1.10,
 // labwc 0.8, KWin 6.3, mutter 48), headless in the project's Debian 13 root and run by its
 // unprivileged user (tests/desktops/run): started as the README's lines start it, covering every
-// output, ended by input where the desktop can be typed at, yielding to the lock screen.
+// output, ended by input where the desktop can be typed at, kept away by a window that inhibits
+// idle, yielding to the lock screen.
 #include <gtest/gtest.h>
 
 #include "../wayland/wayland_support.h"
@@ -48,6 +49,43 @@ class OnDesktop : public ::testing::TestWithParam<Desktop> {
         ticks += user + system;
     }
     return ticks;
+  }
+
+  // CPU ticks the program's processes use over milliseconds: a saver on show draws frame after
+  // frame, a waiting watcher uses next to none.
+  long ticksOver(int milliseconds) const {
+    const long before = cpuTicks();
+    pause(milliseconds);
+    return cpuTicks() - before;
+  }
+
+  // A window that inhibits idle, as a video player does, shown before the watcher (--idle 2)
+  // starts (on GNOME: once mutter has told the session manager), and the session idle for
+  // longer than that already (GNOME then fires no idle watch: the watcher must ask): no saver
+  // for four idle times; once the window goes, the saver comes. The watcher, to end as the
+  // desktop can.
+  std::unique_ptr<ChildProcess> inhibitedThenShown() {
+    auto inhibitor = std::make_unique<ChildProcess>(VORLIX_IDLE_INHIBITOR,
+                                                    std::vector<std::string>{}, desktop.env());
+    for (int waited = 0; waited < 15000 && inhibitor->errors().empty(); waited += 50) pause(50);
+    EXPECT_EQ(inhibitor->errors(), "inhibiting\n");
+    if (GetParam() == Desktop::mutter) {
+      for (int waited = 0; waited < 5000 && desktop.sessionInhibited() != "true"; waited += 50)
+        pause(50);
+      EXPECT_EQ(desktop.sessionInhibited(), "true") << "mutter did not tell of the inhibitor";
+    }
+    pause(2500);
+    auto watcher = std::make_unique<ChildProcess>(program, std::vector<std::string>{"--idle", "2"},
+                                                  desktop.env());
+    pause(1000);  // its start
+    EXPECT_LT(ticksOver(8000), 10) << "the saver came while idle was inhibited";
+    inhibitor.reset();
+    int waited = 0;
+    while (waited < 15000 && ticksOver(500) < 5) waited += 500;
+    EXPECT_LT(waited, 15000) << "no saver once the inhibitor went";
+    std::printf("[ figure ] the saver drew within %.1f s of the inhibitor's end\n",
+                waited / 1000.0 + 0.5);
+    return watcher;
   }
 
   // grim's picture of the output once more than 1000 pixels are lit and, a moment later, once
@@ -97,6 +135,18 @@ TEST_P(Typed, TheIdleWatcherShowsItAtEachIdleSpellAndAKeyEndsIt) {
   ASSERT_TRUE(watcher.waitEnd(5000));
   EXPECT_EQ(watcher.exitCode(), 0) << watcher.errors();
 }
+// A window that inhibits idle keeps the watcher's saver away; once it goes, the saver comes
+// at the next idle time and a key ends it.
+TEST_P(Typed, AWindowInhibitingIdleKeepsTheWatchersSaverAwayUntilItGoes) {
+  auto watcher = inhibitedThenShown();
+  EXPECT_TRUE(moves("HEADLESS-2"));
+  desktop.press("a");
+  pause(500);
+  EXPECT_LT(ticksOver(1000), 5) << "the key did not end the saver";
+  kill(watcher->pid(), SIGTERM);
+  ASSERT_TRUE(watcher->waitEnd(5000));
+  EXPECT_EQ(watcher->exitCode(), 0) << watcher->errors();
+}
 INSTANTIATE_TEST_SUITE_P(SwayAndLabwc, Typed, ::testing::Values(Desktop::sway, Desktop::labwc));
 
 // Where nothing can be typed (no virtual devices) nor pictured (no screencopy): the program's
@@ -122,6 +172,15 @@ TEST_P(Untyped, TheIdleWatcherShowsTheSaverAndItDrawsUntilTerminated) {
   kill(watcher.pid(), SIGTERM);
   ASSERT_TRUE(watcher.waitEnd(5000));
   EXPECT_EQ(watcher.exitCode(), 0) << watcher.errors();
+  EXPECT_TRUE(noneLeft());
+}
+// The same inhibition where nothing can be typed: KWin by the standard protocol, GNOME by
+// its session manager; SIGTERM ends the watcher and its saver.
+TEST_P(Untyped, AWindowInhibitingIdleKeepsTheWatchersSaverAwayUntilItGoes) {
+  auto watcher = inhibitedThenShown();
+  kill(watcher->pid(), SIGTERM);
+  ASSERT_TRUE(watcher->waitEnd(5000));
+  EXPECT_EQ(watcher->exitCode(), 0) << watcher->errors();
   EXPECT_TRUE(noneLeft());
 }
 INSTANTIATE_TEST_SUITE_P(KWinAndMutter, Untyped, ::testing::Values(Desktop::kwin, Desktop::mutter));

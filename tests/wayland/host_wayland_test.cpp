@@ -1,7 +1,7 @@
 // The real vorlixss-wayland in a private headless sway: the saver on every output and each way
-// it ends, an output added, swayidle starting it, its own window, its frames against the X11
-// program's and its frame timer, and starts that fail (on other compositors too: one without
-// xdg_wm_base, and weston, which has no layer shell).
+// it ends, an output added, swayidle starting it, --idle and a window inhibiting idle, its own
+// window, its frames against the X11 program's and its frame timer, and starts that fail (on
+// other compositors too: one without xdg_wm_base, and weston, which has no layer shell).
 // NOTE: GoogleTest first: X11's None macro (of the X11 tests' helpers) would break its headers.
 #include <gtest/gtest.h>
 
@@ -252,6 +252,28 @@ TEST_F(InSway, TheIdleWatcherShowsTheSaverAtEachIdleSpellAndASecondDefers) {
     EXPECT_EQ(running(), 1);
     ASSERT_FALSE(watcher->waitEnd(0)) << watcher->errors();
   }
+  kill(watcher->pid(), SIGTERM);
+  expectEnd(*watcher, 0);
+}
+
+// A window that inhibits idle, as a video player does (on HEADLESS-1), keeps the watcher's
+// saver off HEADLESS-2 for four idle times; once it goes, the saver comes and a key ends it.
+TEST_F(InSway, AWindowInhibitingIdleKeepsTheWatchersSaverAwayUntilItGoes) {
+  auto inhibitor = std::make_unique<ChildProcess>(VORLIX_IDLE_INHIBITOR,
+                                                  std::vector<std::string>{}, sway.env());
+  for (int waited = 0; waited < 15000 && inhibitor->errors().empty(); waited += 50) pause(50);
+  ASSERT_EQ(inhibitor->errors(), "inhibiting\n");
+  pause(2500);  // the seat idle for longer than the watcher waits
+  auto watcher = start({"--idle", "2"});
+  for (int waited = 0; waited < 9000; waited += 500, pause(500))
+    ASSERT_EQ(swayGrey(shoot("-o HEADLESS-2")), 480 * 320) << "a saver after " << waited << " ms";
+  inhibitor.reset();
+  EXPECT_GT(countLit(waitPicture("-o HEADLESS-2", 1000), 0, 0, 480, 320).lit, 1000);
+  sway.press("a");
+  Picture gone = shoot("-o HEADLESS-2");
+  for (int waited = 0; waited < 1500 && swayGrey(gone) != 480 * 320; waited += 20)
+    pause(20), gone = shoot("-o HEADLESS-2");
+  EXPECT_EQ(swayGrey(gone), 480 * 320) << "the key did not end the saver";
   kill(watcher->pid(), SIGTERM);
   expectEnd(*watcher, 0);
 }

@@ -111,6 +111,18 @@ class PrivateDesktop {
       for (int tries = 0; tries < 250 && access((folder_ + "/bus").c_str(), F_OK); ++tries)
         pause(20);
       environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_);
+#ifdef VORLIX_SESSION_MANAGER
+      // GNOME's idle inhibition: mutter hands a window's inhibitor to GNOME's screen-saver
+      // proxy, which hands it to the session manager (the tests' own: the real one needs
+      // systemd and logind). Both there before mutter starts.
+      if (kind == Desktop::mutter) {
+        session_ = std::make_unique<ChildProcess>(VORLIX_SESSION_MANAGER,
+                                                  std::vector<std::string>{}, environment);
+        for (int tries = 0; tries < 250 && sessionInhibited().empty(); ++tries) pause(20);
+        proxy_ = std::make_unique<ChildProcess>("/usr/libexec/gsd-screensaver-proxy",
+                                                std::vector<std::string>{}, environment);
+      }
+#endif
     }
     const std::string id = std::to_string(user);
     if (geteuid() == 0)
@@ -153,6 +165,18 @@ class PrivateDesktop {
     desktop_.reset();
     if (bus_daemon_) ::kill(bus_daemon_->pid(), SIGTERM), bus_daemon_->waitEnd(5000);
     bus_daemon_.reset();
+    proxy_.reset();
+    session_.reset();
+  }
+  // GNOME's session manager's answer: whether idle is inhibited; empty where it is not there.
+  std::string sessionInhibited() const {
+    const std::string answer =
+        output("DBUS_SESSION_BUS_ADDRESS=" + bus_ + " gdbus call --session --dest "
+               "org.gnome.SessionManager --object-path /org/gnome/SessionManager --method "
+               "org.gnome.SessionManager.IsInhibited 8 2>/dev/null");
+    return answer.find("true") != std::string::npos    ? "true"
+           : answer.find("false") != std::string::npos ? "false"
+                                                        : "";
   }
   bool ready() const { return !socket_.empty() && (kind_ != Desktop::sway || !ipc_.empty()); }
   // The seat's lasting devices from now on, each there until the next call: a keyboard (the
@@ -212,7 +236,7 @@ class PrivateDesktop {
 
  private:
   Desktop kind_;
-  std::unique_ptr<ChildProcess> desktop_, bus_daemon_, keyboard_, pointer_;
+  std::unique_ptr<ChildProcess> desktop_, bus_daemon_, session_, proxy_, keyboard_, pointer_;
   std::string folder_, socket_, ipc_, bus_;  // runtime folder, socket name, sway's IPC, the bus
 };
 using PrivateSway = PrivateDesktop;
