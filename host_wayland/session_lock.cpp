@@ -11,12 +11,15 @@ const ext_session_lock_v1_listener lockListener = {onLocked, onFinished};
 
 }  // namespace
 
+bool sessionLockOffered(std::string& failure) {
+  if (wayland.lockManager) return true;
+  failure = "the Wayland compositor offers no session lock (ext-session-lock-v1), so --lock "
+            "cannot lock it (an overlay would not be a lock): use the desktop's own locker";
+  return false;
+}
+
 bool requestSessionLock(std::string& failure) {
-  if (!wayland.lockManager) {
-    failure = "the Wayland compositor offers no session lock (ext-session-lock-v1), so --lock "
-              "cannot lock it (an overlay would not be a lock): use the desktop's own locker";
-    return false;
-  }
+  if (!sessionLockOffered(failure)) return false;
   session = SessionLock{};
   session.lock = ext_session_lock_manager_v1_lock(wayland.lockManager);
   ext_session_lock_v1_add_listener(session.lock, &lockListener, nullptr);

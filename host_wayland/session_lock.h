@@ -14,6 +14,9 @@ struct SessionLock {
 };
 extern SessionLock session;
 
+// True when the compositor offers the session lock; else false, with the reason in failure.
+bool sessionLockOffered(std::string& failure);
+
 // Asks the compositor to lock the session and waits for its first answer (one round trip).
 // False, with the reason in failure, when it has no session lock, refuses it (another
 // locker holds the session) or the connection is lost; nothing is shown then.

@@ -174,11 +174,6 @@ int runWayland(const HostOptions& options) {
     const int parent = forkLockDaemon();
     if (parent >= 0) return parent;
   }
-  // Nothing is shown when no password could unlock.
-  if (options.lock && !startLockPrompt(failure)) {
-    std::fprintf(stderr, "vorlixss-wayland: %s\n", failure.c_str());
-    return 1;
-  }
   installStopSignals();
   WaylandRun run;
   const bool saver = options.place == DrawPlace::rootWindow;
@@ -187,7 +182,10 @@ int runWayland(const HostOptions& options) {
   wayland.wantLock = options.lock;
   if (!connectWayland(failure)) return endRun(run, 1, failure);
   if (options.lock) {
-    if (!requestSessionLock(failure)) return endRun(run, 1, failure);
+    // Nothing is shown without a real lock, or when no password could unlock it.
+    if (!sessionLockOffered(failure) || !startLockPrompt(failure) ||
+        !requestSessionLock(failure))
+      return endRun(run, 1, failure);
     run.locking = true;
   } else if (saver && !takeLock(run)) {
     return endRun(run, 0);  // another saver covers this display
