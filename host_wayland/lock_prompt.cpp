@@ -25,7 +25,7 @@ enum class Mark {
 };
 
 constexpr uint32_t shownForMs = 10000;   // the ring goes this long after the last key
-constexpr uint32_t refusedForMs = 400;   // a refused key's orange flash
+constexpr uint32_t refusedForMs = 1000;  // a refused key's orange flash
 constexpr uint32_t spinStepMs = 60;      // the checking arc's pace, per segment
 
 struct Prompt {
