@@ -346,6 +346,12 @@ std::string optionsHelp(LinuxProgram program) {
         "                         every output; your password (checked by PAM) and Enter\n"
         "                         unlock it, Backspace removes a character, Escape clears\n"
         "  --daemonize            with --lock: return once the session is locked\n"
+        "                         The saver after 5 idle minutes, the lock after 10 and before\n"
+        "                         the machine sleeps (the saver with '&': swayidle -w waits\n"
+        "                         for each command to end):\n"
+        "  swayidle -w timeout 300 'vorlixss-wayland --root &' \\\n"
+        "    timeout 600 'vorlixss-wayland --lock --daemonize' \\\n"
+        "    before-sleep 'vorlixss-wayland --lock --daemonize'\n"
         "  --geometry WxH[+X+Y]   size of its own window (1280x720); Wayland lets only the\n"
         "                         compositor place windows, so +X+Y is ignored\n"
       : "  --root                 on the root window\n"
@@ -377,13 +383,6 @@ std::string optionsHelp(LinuxProgram program) {
       "Options take one or two dashes; a value follows as the next argument or after '='.\n"
       "A switch also takes " + switchWordsText + " after '=' (--ghosting=on).\n"
       "In its own window, Escape or q ends the program.\n";
-  if (wayland)
-    help +=
-        "\nThe saver after 5 idle minutes, the lock after 10 and before the machine sleeps\n"
-        "(the saver started with '&', since swayidle -w waits for each command to end):\n"
-        "  swayidle -w timeout 300 'vorlixss-wayland --root &' \\\n"
-        "    timeout 600 'vorlixss-wayland --lock --daemonize' \\\n"
-        "    before-sleep 'vorlixss-wayland --lock --daemonize'\n";
   return help;
 }
 
