@@ -218,6 +218,8 @@ TEST_P(Locking, ItCoversEveryOutputRefusesOtherLockersAndOnlyThePasswordUnlocks)
   if (GetParam() == Desktop::sway) {
     swaymsg("create_output");
     EXPECT_TRUE(moves("HEADLESS-3")) << "an output added while locked";
+    swaymsg("output HEADLESS-2 unplug");
+    EXPECT_TRUE(moves("HEADLESS-3")) << "an output unplugged while locked";
   }
   ChildProcess swaylock("/usr/bin/swaylock", {"-c", "336699"}, desktop.env());
   ASSERT_TRUE(swaylock.waitEnd(5000)) << "swaylock took the lock";
@@ -245,8 +247,8 @@ TEST_P(Locking, ItCoversEveryOutputRefusesOtherLockersAndOnlyThePasswordUnlocks)
 }
 
 // --daemonize returns 0 once locked and leaves the lock drawing. SIGTERM and SIGKILL end it
-// without unlocking: a saver started then shows nothing, and swaylock takes the lock over
-// and unlocks with the password.
+// without unlocking: a saver started then shows nothing, and swaylock takes the lock over,
+// refuses --lock in turn, and unlocks with the password.
 TEST_P(Locking, SignalsNeverUnlockAndSwaylockTakesOver) {
   for (int signal : {SIGTERM, SIGKILL}) {
     SCOPED_TRACE(signal);
@@ -262,6 +264,9 @@ TEST_P(Locking, SignalsNeverUnlockAndSwaylockTakesOver) {
     EXPECT_TRUE(flat("HEADLESS-1") && flat("HEADLESS-2")) << "the session was unlocked";
     ChildProcess swaylock("/usr/bin/swaylock", {"-c", "336699"}, desktop.env());
     EXPECT_FALSE(swaylock.waitEnd(2000)) << "swaylock could not take over " << swaylock.errors();
+    ChildProcess refused(program, {"--lock"}, desktop.env());
+    ASSERT_TRUE(refused.waitEnd(5000)) << "it took the lock from swaylock";
+    EXPECT_EQ(refused.exitCode(), 1);
     desktop.type(password);
     desktop.press("Return");
     ASSERT_TRUE(swaylock.waitEnd(15000)) << "the password did not unlock swaylock";
