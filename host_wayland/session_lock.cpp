@@ -3,6 +3,9 @@
 
 SessionLock session;
 
+const char* const sessionLockHeldLine =
+    "another program holds the session lock already, so --lock did not lock";
+
 namespace {
 
 void onLocked(void*, ext_session_lock_v1*) { session.locked = true; }
@@ -30,7 +33,7 @@ bool requestSessionLock(std::string& failure) {
   }
   if (session.finished && !session.locked) {
     abandonSessionLock();
-    failure = "another program holds the session lock already, so --lock did not lock";
+    failure = sessionLockHeldLine;
     return false;
   }
   return true;

@@ -14,6 +14,9 @@ struct SessionLock {
 };
 extern SessionLock session;
 
+// The line of a lock refused because another locker holds the session.
+extern const char* const sessionLockHeldLine;
+
 // True when the compositor offers the session lock; else false, with the reason in failure.
 bool sessionLockOffered(std::string& failure);
 

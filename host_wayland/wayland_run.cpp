@@ -107,8 +107,7 @@ int followOutputs(WaylandRun& run, const HostOptions& options) {
 // --lock: what the compositor and the password check said since the last look. -1 while
 // the lock goes on, else the run's exit code.
 int lockStep(WaylandRun& run) {
-  if (session.finished && !session.locked)
-    return endRun(run, 1, "another program holds the session lock already, so --lock did not lock");
+  if (session.finished && !session.locked) return endRun(run, 1, sessionLockHeldLine);
   if (session.locked) tellLocked();
   // The compositor may end a lock itself (its own way to unlock): the protocol wants it
   // given back then.

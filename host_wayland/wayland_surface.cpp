@@ -113,9 +113,9 @@ bool createDrawSurface(DrawSurface& drawSurface, SurfaceRole role, const Wayland
   drawSurface.width = output ? output->width / drawSurface.scale : width;
   drawSurface.height = output ? output->height / drawSurface.scale : height;
   wl_surface_set_buffer_scale(drawSurface.surface, drawSurface.scale);
-  // NOTE: a lock surface configures itself, and a commit without a buffer is an error there.
+  // NOTE: a lock surface is configured without a commit, and one without a buffer is an
+  // error there.
   if (role != SurfaceRole::lock) wl_surface_commit(drawSurface.surface);
-  else wl_display_flush(wayland.display);
   const uint32_t started = monotonicMilliseconds();
   while (!drawSurface.configured && !drawSurface.closed && !stopRequested()) {
     if (!waitForWayland(100000000)) {
