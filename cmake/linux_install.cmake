@@ -2,8 +2,9 @@
 # scripts/package packs as they are (so a distribution packages from the same rules):
 #   x11:     vorlixss as an XScreenSaver module, on the PATH too, its manual page and its
 #            settings page for XScreenSaver's settings window
-#   wayland: vorlixss-wayland, its manual page, and the autostart file for --idle as an
-#            example (copied by a user who wants it; never started for everyone)
+#   wayland: vorlixss-wayland, its manual page, the autostart file for --idle as an
+#            example (copied by a user who wants it; never started for everyone), and the
+#            PAM service that checks the password of --lock
 # Manual pages go uncompressed: compressing them is the packaging's step.
 include(GNUInstallDirs)
 set(vorlix_linux_resources ${CMAKE_SOURCE_DIR}/resources/linux)
@@ -27,4 +28,7 @@ if(VORLIX_WAYLAND)
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT wayland)
   install(FILES ${vorlix_linux_resources}/vorlixss-wayland-idle.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlixss-wayland/examples COMPONENT wayland)
+  # PAM reads its services from /etc/pam.d whatever the program's prefix.
+  install(FILES ${vorlix_linux_resources}/pam/vorlixss-wayland DESTINATION /etc/pam.d
+    COMPONENT wayland)
 endif()

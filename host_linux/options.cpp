@@ -215,6 +215,11 @@ std::string applyOption(const std::string& name, const std::string& option, cons
   if (base == "fps") return applySwitch(option, negated, word, valueUsed, options.showFps);
   if (base == "battery-saver")
     return applySwitch(option, negated, word, valueUsed, options.batterySaver);
+  if (!negated && program == LinuxProgram::wayland && (name == "lock" || name == "daemonize")) {
+    (name == "lock" ? options.lock : options.daemonize) = true;
+    if (name == "lock") options.place = DrawPlace::rootWindow;
+    return "";
+  }
   if (!negated && name == "root") {
     options.place = DrawPlace::rootWindow;
     return "";
@@ -259,6 +264,14 @@ ParsedOptions parseOptions(int argc, const char* const* argv, const char* screen
       return parsed;
     }
     if (valueUsed && !equals) ++i;
+  }
+  if (options.daemonize && !options.lock) {
+    parsed.error = "--daemonize goes with --lock (it returns once the session is locked)";
+    return parsed;
+  }
+  if (options.lock && options.idleSeconds > 0) {
+    parsed.error = "--lock and --idle do not go together (swayidle starts the lock: see --help)";
+    return parsed;
   }
   if (program == LinuxProgram::x11 && screensaverWindow && *screensaverWindow) {
     if (!readWindowId(screensaverWindow, options.windowId)) {
@@ -329,6 +342,16 @@ std::string optionsHelp(LinuxProgram program) {
         "                         SECONDS without input, again at each idle spell: for\n"
         "                         desktops without an idle program (GNOME); 1 to " +
             std::to_string(largestIdleSeconds) + "\n"
+        "  --lock                 lock the session (ext-session-lock-v1) with the picture on\n"
+        "                         every output; your password (checked by PAM) and Enter\n"
+        "                         unlock it, Backspace removes a character, Escape clears\n"
+        "  --daemonize            with --lock: return once the session is locked\n"
+        "                         The saver after 5 idle minutes, the lock after 10 and before\n"
+        "                         the machine sleeps (the saver with '&': swayidle -w waits\n"
+        "                         for each command to end):\n"
+        "  swayidle -w timeout 300 'vorlixss-wayland --root &' \\\n"
+        "    timeout 600 'vorlixss-wayland --lock --daemonize' \\\n"
+        "    before-sleep 'vorlixss-wayland --lock --daemonize'\n"
         "  --geometry WxH[+X+Y]   size of its own window (1280x720); Wayland lets only the\n"
         "                         compositor place windows, so +X+Y is ignored\n"
       : "  --root                 on the root window\n"

@@ -53,6 +53,9 @@ struct HostOptions {
   bool batterySaver = true;   // --battery-saver: lighter on battery (--no-battery-saver: not)
   uint32_t idleSeconds = 0;  // --idle: wait for this long without input, then the saver
                              // (vorlixss-wayland only); 0: no waiting
+  bool lock = false;        // --lock: lock the session, the saver drawn on the lock
+                            // (vorlixss-wayland only)
+  bool daemonize = false;   // --daemonize: with --lock, return once the session is locked
   bool seeded = false;      // --seed given: the random start is repeatable
   uint32_t seed = 0;
   bool help = false;        // --help or -h: print optionsHelp() and end

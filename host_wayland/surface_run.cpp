@@ -4,9 +4,11 @@
 #include <cstdio>
 
 #include "host_linux/scene_start.h"
+#include "host_wayland/lock_prompt.h"
 #include "host_wayland/wayland_input.h"
 #include "render/field/field_pass.h"
 #include "render/overlay/fps_overlay.h"
+#include "render/overlay/lock_indicator.h"
 #include "render/scene_setup.h"
 #include "saver/frame_tick.h"
 
@@ -30,9 +32,11 @@ bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& 
   run.active = true;
   run.outputGlobal = output ? output->globalName : 0;
   run.showFps = options.showFps;
+  run.lockRing = options.lock;
   run.schedule = TickSchedule(int64_t{pace.delayMicroseconds} * 1000);
   seedRandom(run.scene.random, seed);
   const SurfaceRole role = !output            ? SurfaceRole::ownWindow
+                           : options.lock       ? SurfaceRole::lock
                            : wayland.layerShell ? SurfaceRole::layer
                                                 : SurfaceRole::fullscreen;
   if (!createDrawSurface(run.surface, role, output, static_cast<int>(options.width),
@@ -46,6 +50,10 @@ bool startSurfaceRun(SurfaceRun& run, const EglDisplay& egl, const HostOptions& 
   if (!failure.empty()) return false;
   if (options.showFps && !initFpsOverlay(run.renderer))
     std::fputs("vorlixss-wayland: the frame rate cannot be shown with this driver\n", stderr);
+  // NOTE: the lock works without its ring (the password still unlocks), so a driver that
+  // refuses the ring's program is said once and not taken as a failure.
+  if (options.lock && !initLockRing(run.renderer))
+    std::fputs("vorlixss-wayland: the password ring cannot be drawn with this driver\n", stderr);
   return true;
 }
 
@@ -78,6 +86,7 @@ void drawSurfaceFrame(SurfaceRun& run, const EglDisplay& egl) {
   // A tick that only read the clock leaves the schedule due: the first frame follows at once.
   if (!runFrameTick(run.renderer, run.scene, now)) return;
   if (run.showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
+  if (run.lockRing) drawLockRing(run.renderer, run.scene.rect, lockLook(now));
   askForFrame(run.surface, now);
   swapEGLTarget(egl, run.egl);
   run.schedule.ticked();
@@ -93,6 +102,7 @@ void releaseSurfaceRun(SurfaceRun& run, const EglDisplay& egl) {
   // The GL objects belong to the run's context: it must be current for their release.
   if (run.egl.context != EGL_NO_CONTEXT && makeEGLTargetCurrent(egl, run.egl)) {
     releaseFpsOverlay(run.renderer);
+    releaseLockRing(run.renderer);
     releaseScene(run.renderer);
   }
   releaseEGLTarget(egl, run.egl);

@@ -1,4 +1,4 @@
-// Linux Wayland: one surface's run, the own window or the cover of one output: the surface,
+// Linux Wayland: one surface's run, the own window, the cover or the lock of one output: the surface,
 // its OpenGL ES context and its own scene and renderer, started in the order of the Windows
 // saver; a frame whenever its tick is due and the compositor has shown the last one; the
 // release at its end.
@@ -18,6 +18,7 @@ struct SurfaceRun {
   bool active = false;        // started and not yet released
   uint32_t outputGlobal = 0;  // the registry name of the output it covers; 0: the own window
   bool showFps = false;       // the frame-rate line over the picture
+  bool lockRing = false;      // the lock's password ring over the picture (--lock)
   DrawSurface surface;
   EglTarget egl;
   Scene scene;

@@ -63,6 +63,10 @@ void onGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
     xdg_wm_base_add_listener(wayland.wmBase, &wmBaseListener, nullptr);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
     wayland.layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+  } else if (std::strcmp(interface, ext_session_lock_manager_v1_interface.name) == 0 &&
+             wayland.wantLock) {
+    wayland.lockManager = static_cast<ext_session_lock_manager_v1*>(
+        bind(&ext_session_lock_manager_v1_interface, 1));
   } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !wayland.seat) {
     wayland.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
     wl_seat_add_listener(wayland.seat, &seatListener, nullptr);
@@ -199,6 +203,7 @@ void disconnectWayland() {
     else
       wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell));
   }
+  if (wayland.lockManager) ext_session_lock_manager_v1_destroy(wayland.lockManager);
   if (wayland.wmBase) xdg_wm_base_destroy(wayland.wmBase);
   if (wayland.compositor) wl_compositor_destroy(wayland.compositor);
   if (wayland.registry) wl_registry_destroy(wayland.registry);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ext-session-lock-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // NOTE: the layer shell's protocol names an argument "namespace", a keyword of C++.
 #define namespace layerNamespace
@@ -31,6 +32,9 @@ struct WaylandGlobals {
   wl_compositor* compositor = nullptr;
   xdg_wm_base* wmBase = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;  // missing on GNOME (and weston)
+  ext_session_lock_manager_v1* lockManager = nullptr;  // bound for --lock alone; missing on
+                                                       // KWin, mutter and sway before 1.8
+  bool wantLock = false;  // bind the lock manager (set before connecting)
   wl_seat* seat = nullptr;
   uint32_t seatCapabilities = 0;  // the seat's devices as last told (WL_SEAT_CAPABILITY_*)
   void (*followSeat)(uint32_t capabilities) = nullptr;  // told each change, while set

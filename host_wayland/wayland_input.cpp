@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "host_linux/frame_loop.h"
+#include "host_wayland/lock_prompt.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_surface.h"
 
@@ -36,7 +37,8 @@ void setFocus(KeyboardFocus focus) {
   if (focus == KeyboardFocus::lost) input.focusLostAt = monotonicMilliseconds();
 }
 
-// The own window reads keys through the compositor's keymap, so that q is q on any layout.
+// The own window and the lock read keys through the compositor's keymap, so that q is q
+// (and a password's letters are its letters) on any layout.
 void onKeymap(void*, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
   if (!input.saverRules && format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) {
     void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
@@ -71,6 +73,7 @@ void onKey(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state
     return;
   }
   // Evdev key codes are 8 below XKB's.
+  if (input.lockRules) return lockKey(devices.keys, key + 8);
   const xkb_keysym_t sym = devices.keys ? xkb_state_key_get_one_sym(devices.keys, key + 8)
                            : key == KEY_ESC ? XKB_KEY_Escape
                                             : XKB_KEY_NoSymbol;
@@ -104,7 +107,7 @@ void notePointer(wl_fixed_t x, wl_fixed_t y) {
 // Over the saver the pointer is hidden, as the Windows saver hides the cursor.
 void onPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface* surface,
                     wl_fixed_t x, wl_fixed_t y) {
-  if (input.saverRules) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+  if (input.saverRules || input.lockRules) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
   devices.pointerOver = drawSurfaceOf(surface);
   notePointer(x, y);
 }
@@ -179,9 +182,10 @@ void forgetSurfaceInput(const DrawSurface& surface) {
   if (devices.pointerOver == &surface) devices.pointerOver = nullptr;
 }
 
-void startInput(bool saverRules) {
+void startInput(bool saverRules, bool lockRules) {
   input = InputState{};
   input.saverRules = saverRules;
+  input.lockRules = lockRules;
   // The devices there already, then each change the seat tells.
   wayland.followSeat = followDevices;
   followDevices(wayland.seatCapabilities);

@@ -1,6 +1,6 @@
 // Linux Wayland: the seat's keyboard, pointer and touch, and what their input means: in
 // saver mode the dismiss rules (any key, button or touch, or pointer travel of more than
-// four pixels), in the own window Escape and q.
+// four pixels), in the own window Escape and q, at the lock the password's keys.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,7 @@ enum class KeyboardFocus {
 // What input has decided so far, over all of the program's surfaces (one seat).
 struct InputState {
   bool saverRules = false;  // saver mode (else the own window's keys)
+  bool lockRules = false;   // keys go to the lock's prompt (lock_prompt.h)
   bool ended = false;       // input ended the run
   KeyboardFocus focus = KeyboardFocus::none;
   uint32_t focusLostAt = 0; // millisecond reading of the loss, while focus is lost
@@ -31,7 +32,7 @@ bool keyboardTakenAway(uint32_t now, int64_t& waitNanoseconds);
 
 // Takes the seat's devices, those it had when bound and then each change (nothing without a
 // seat), and reads their input with the rules of the mode.
-void startInput(bool saverRules);
+void startInput(bool saverRules, bool lockRules = false);
 
 // Forgets what input knew of surface, before it is destroyed.
 struct DrawSurface;

@@ -8,6 +8,9 @@
 #include <string>
 
 #include "host_linux/power_supply.h"
+#include "host_wayland/lock_daemon.h"
+#include "host_wayland/lock_prompt.h"
+#include "host_wayland/session_lock.h"
 #include "host_wayland/surface_run.h"
 #include "host_wayland/wayland_display.h"
 #include "host_wayland/wayland_input.h"
@@ -25,6 +28,7 @@ struct WaylandRun {
   int lock = -1;                    // the single-saver lock of this display
   PowerWatch power;                 // looked at only with the battery saver on
   RunPace pace{};                   // how every surface draws on the power the machine has
+  bool locking = false;             // --lock: the surfaces are the session lock's
 };
 
 // True when this process now holds the display's saver lock: a second saver on it defers to
@@ -41,6 +45,8 @@ int endRun(WaylandRun& run, int code, const std::string& line = "") {
   for (SurfaceRun& surface : run.surfaces) releaseSurfaceRun(surface, run.egl);
   stopEGL(run.egl);
   stopInput();
+  // A lock not given back stays locked: only the password gives it back (lockStep).
+  if (run.locking) abandonSessionLock(), endLockPrompt();
   if (wayland.display) flushWayland();
   disconnectWayland();
   if (run.lock >= 0) close(run.lock);
@@ -98,10 +104,29 @@ int followOutputs(WaylandRun& run, const HostOptions& options) {
   return -1;
 }
 
+// --lock: what the compositor and the password check said since the last look. -1 while
+// the lock goes on, else the run's exit code.
+int lockStep(WaylandRun& run) {
+  if (session.finished && !session.locked) return endRun(run, 1, sessionLockHeldLine);
+  if (session.locked) tellLocked();
+  // The compositor may end a lock itself (its own way to unlock): the protocol wants it
+  // given back then.
+  if (session.finished || followLockPrompt()) {
+    unlockSession();
+    return endRun(run, 0);
+  }
+  return -1;
+}
+
 // Draws every surface until something ends the run; its exit code.
 int runSurfaces(WaylandRun& run, const HostOptions& options, bool saver) {
+  pollfd check{lockPromptDescriptor(), POLLIN, 0};  // the password check's outcome (--lock)
   for (;;) {
     if (stopRequested() || input.ended) return endRun(run, 0);
+    if (run.locking) {
+      const int end = lockStep(run);
+      if (end >= 0) return end;
+    }
     int64_t wait = noTimeout;
     if (keyboardTakenAway(monotonicMilliseconds(), wait)) return endRun(run, 0);
     if (saver && wayland.outputsChanged) {
@@ -123,7 +148,8 @@ int runSurfaces(WaylandRun& run, const HostOptions& options, bool saver) {
     }
     // A surface that is not shown sends no frame callback: with none due the wait has no end
     // but the compositor's events and the stop signals, and costs nothing.
-    if (!waitForWayland(wait)) return endRun(run, 1, compositorLostLine);
+    if (!waitForWayland(wait, &check, run.locking && check.fd >= 0 ? 1 : 0))
+      return endRun(run, 1, compositorLostLine);
     for (SurfaceRun& surface : run.surfaces) {
       // A frame of a large output may take long: a stop or a key is taken between surfaces.
       if (stopRequested() || input.ended) break;
@@ -140,16 +166,31 @@ int runSurfaces(WaylandRun& run, const HostOptions& options, bool saver) {
 }  // namespace
 
 int runWayland(const HostOptions& options) {
+  std::string failure;
+  // The fork comes before any thread and connection (a child has neither of its parent's),
+  // and before the password's memory is locked (a child does not inherit that).
+  if (options.daemonize) {
+    const int parent = forkLockDaemon();
+    if (parent >= 0) return parent;
+  }
   installStopSignals();
   WaylandRun run;
   const bool saver = options.place == DrawPlace::rootWindow;
   if (options.batterySaver) startPowerWatch(run.power, monotonicMilliseconds());
   run.pace = paceFor(options, run.power.onBattery);
-  std::string failure;
+  wayland.wantLock = options.lock;
   if (!connectWayland(failure)) return endRun(run, 1, failure);
-  if (saver && !takeLock(run)) return endRun(run, 0);  // another saver covers this display
+  if (options.lock) {
+    // Nothing is shown without a real lock, or when no password could unlock it.
+    if (!sessionLockOffered(failure) || !startLockPrompt(failure) ||
+        !requestSessionLock(failure))
+      return endRun(run, 1, failure);
+    run.locking = true;
+  } else if (saver && !takeLock(run)) {
+    return endRun(run, 0);  // another saver covers this display
+  }
   if (!startEGL(run.egl, wayland.display, failure)) return endRun(run, 1, failure);
-  startInput(saver);
+  startInput(saver && !options.lock, options.lock);
   wayland.outputsChanged = false;
   const int end = saver ? followOutputs(run, options)
                         : startSurface(run, run.surfaces[0], options, nullptr);

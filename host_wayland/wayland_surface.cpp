@@ -2,6 +2,7 @@
 #include "host_wayland/wayland_surface.h"
 
 #include "host_linux/frame_loop.h"
+#include "host_wayland/session_lock.h"
 
 namespace {
 
@@ -50,6 +51,16 @@ void onLayerClosed(void* data, zwlr_layer_surface_v1*) {
 }
 const zwlr_layer_surface_v1_listener layerListener = {onLayerConfigure, onLayerClosed};
 
+// A lock surface's size is exact: the next buffer must have it.
+void onLockConfigure(void* data, ext_session_lock_surface_v1* surface, uint32_t serial,
+                     uint32_t width, uint32_t height) {
+  ext_session_lock_surface_v1_ack_configure(surface, serial);
+  auto* drawSurface = static_cast<DrawSurface*>(data);
+  takeSize(*drawSurface, static_cast<int>(width), static_cast<int>(height));
+  drawSurface->configured = true;
+}
+const ext_session_lock_surface_v1_listener lockSurfaceListener = {onLockConfigure};
+
 // The compositor has shown the frame; one that took long was not shown at all meanwhile.
 void onFrameDone(void* data, wl_callback* callback, uint32_t) {
   wl_callback_destroy(callback);
@@ -68,7 +79,12 @@ bool createDrawSurface(DrawSurface& drawSurface, SurfaceRole role, const Wayland
   drawSurface.role = role;
   drawSurface.surface = wl_compositor_create_surface(wayland.compositor);
   wl_surface_set_user_data(drawSurface.surface, &drawSurface);
-  if (role == SurfaceRole::layer) {
+  if (role == SurfaceRole::lock) {
+    drawSurface.lockSurface = ext_session_lock_v1_get_lock_surface(
+        session.lock, drawSurface.surface, output->output);
+    ext_session_lock_surface_v1_add_listener(drawSurface.lockSurface, &lockSurfaceListener,
+                                             &drawSurface);
+  } else if (role == SurfaceRole::layer) {
     drawSurface.layerSurface = zwlr_layer_shell_v1_get_layer_surface(
         wayland.layerShell, drawSurface.surface, output->output,
         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, appId);
@@ -97,7 +113,9 @@ bool createDrawSurface(DrawSurface& drawSurface, SurfaceRole role, const Wayland
   drawSurface.width = output ? output->width / drawSurface.scale : width;
   drawSurface.height = output ? output->height / drawSurface.scale : height;
   wl_surface_set_buffer_scale(drawSurface.surface, drawSurface.scale);
-  wl_surface_commit(drawSurface.surface);
+  // NOTE: a lock surface is configured without a commit, and one without a buffer is an
+  // error there.
+  if (role != SurfaceRole::lock) wl_surface_commit(drawSurface.surface);
   const uint32_t started = monotonicMilliseconds();
   while (!drawSurface.configured && !drawSurface.closed && !stopRequested()) {
     if (!waitForWayland(100000000)) {
@@ -141,6 +159,7 @@ void markOpaque(const DrawSurface& drawSurface) {
 void destroyDrawSurface(DrawSurface& drawSurface) {
   if (drawSurface.frameCallback) wl_callback_destroy(drawSurface.frameCallback);
   if (drawSurface.layerSurface) zwlr_layer_surface_v1_destroy(drawSurface.layerSurface);
+  if (drawSurface.lockSurface) ext_session_lock_surface_v1_destroy(drawSurface.lockSurface);
   if (drawSurface.toplevel) xdg_toplevel_destroy(drawSurface.toplevel);
   if (drawSurface.xdgSurface) xdg_surface_destroy(drawSurface.xdgSurface);
   if (drawSurface.surface) wl_surface_destroy(drawSurface.surface);

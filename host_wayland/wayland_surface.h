@@ -1,6 +1,7 @@
 // Linux Wayland: a surface the program draws on: a window of its own (an xdg toplevel), or,
 // in saver mode, the cover of one output (an overlay layer surface, or where the compositor
-// has no layer shell a fullscreen toplevel on that output), and its frame pacing.
+// has no layer shell a fullscreen toplevel on that output), with --lock the lock surface of
+// one output, and its frame pacing.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@ enum class SurfaceRole {
   ownWindow,  // an xdg toplevel of its own size, which the compositor may change
   layer,      // an overlay layer surface over one output, all edges anchored
   fullscreen, // a fullscreen xdg toplevel on one output
+  lock,       // the session lock's surface on one output (session_lock.h)
 };
 
 // The surface and what the compositor said of it.
@@ -22,6 +24,7 @@ struct DrawSurface {
   xdg_surface* xdgSurface = nullptr;
   xdg_toplevel* toplevel = nullptr;
   zwlr_layer_surface_v1* layerSurface = nullptr;
+  ext_session_lock_surface_v1* lockSurface = nullptr;
   wl_callback* frameCallback = nullptr;  // asked at the last swap, not yet done
   uint32_t frameAskedAt = 0;             // millisecond reading of that swap
   int width = 0, height = 0;             // in surface units, as configured

@@ -52,6 +52,12 @@ struct FpsOverlay {
   DrawPath shownPath = DrawPath::exact;  // the path the line names
 };
 
+// The lock's password ring (vorlixss-wayland --lock), made when the lock's surface starts.
+struct LockRing {
+  zunoShader* program = nullptr;  // null while there is no ring
+  int lit = -1, colour = -1, cross = -1;  // its uniforms' locations
+};
+
 struct Renderer {
   zunoShader* metaballShader = nullptr;  // null before initScene and after releaseScene
   zunoShader* ghostShader = nullptr;     // null before initScene and after releaseScene
@@ -62,6 +68,7 @@ struct Renderer {
   FieldPass field;
   QuadBuffers quad;
   FpsOverlay fps;
+  LockRing lockRing;
 };
 
 // The Windows saver's one renderer: the functions without a renderer argument and the old

@@ -2,7 +2,8 @@
 // labwc 0.8, KWin 6.3, mutter 48), headless in the project's Debian 13 root and run by its
 // unprivileged user (tests/desktops/run): started as the README's lines start it, covering every
 // output, ended by input where the desktop can be typed at, kept away by a window that inhibits
-// idle, yielding to the lock screen.
+// idle, yielding to the lock screen; and its own lock (--lock) where the desktop offers the
+// session lock.
 #include <gtest/gtest.h>
 
 #include "../wayland/wayland_support.h"
@@ -223,5 +224,142 @@ TEST_P(Sway, AnOutputUnpluggedEndsOnlyItsCover) {
   EXPECT_TRUE(noneLeft());
 }
 INSTANTIATE_TEST_SUITE_P(Sway110, Sway, ::testing::Values(Desktop::sway));
+
+const std::string password = "vorlix-password";  // the root's user's (scripts/desktop-root)
+
+// --lock where the desktop offers the session lock and can be typed at.
+class Locking : public OnDesktop {
+ protected:
+  // The pixel of the output's picture at (dx, dy) from its middle, where the ring is drawn
+  // (a side of a quarter of the output's shorter side).
+  static const unsigned char* nearMiddle(const Picture& p, int dx, int dy) {
+    return &p.rgb[(static_cast<size_t>(p.height / 2 + dy) * p.width + p.width / 2 + dx) * 3];
+  }
+  // True once, within milliseconds, a segment of the ring (the one right of its top, at 0.85
+  // of its radius) shows the colour r, g, b, and with cross the middle does too.
+  static bool ringShows(int r, int g, int b, bool cross, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 20, pause(20)) {
+      const Picture p = shoot("-o HEADLESS-1");
+      if (p.rgb.empty()) continue;
+      const int radius = std::min(p.width, p.height) / 8;
+      bool seen = true;
+      for (const unsigned char* at : {nearMiddle(p, radius / 6, -radius * 83 / 100), nearMiddle(p, 0, 0)}) {
+        seen = seen && std::abs(at[0] - r) < 8 && std::abs(at[1] - g) < 8 && std::abs(at[2] - b) < 8;
+        if (!cross) break;
+      }
+      if (seen) return true;
+    }
+    return false;
+  }
+  // True when the output shows one colour alone, but for the cursor (a 32x32 box at most).
+  static bool flat(const std::string& name) {
+    const Picture p = shoot("-o " + name);
+    if (p.rgb.empty()) return false;
+    const unsigned char* corner = &p.rgb[p.rgb.size() - 3];
+    int left = p.width, right = -1, top = p.height, bottom = -1;
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x)
+        if (!std::equal(corner, corner + 3, &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3]))
+          left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+          bottom = std::max(bottom, y);
+    return right - left < 32 && bottom - top < 32;
+  }
+};
+
+// The lock covers every output with a moving picture (sway: an output added meanwhile too);
+// another locker is refused, and so is a second --lock; a wrong password shows the cross and
+// keeps it, keys typed while PAM checks are refused with the orange mark and not taken; the
+// right password unlocks and it ends with 0.
+TEST_P(Locking, ItCoversEveryOutputRefusesOtherLockersAndOnlyThePasswordUnlocks) {
+  ChildProcess lock(program, {"--lock"}, desktop.env());
+  EXPECT_TRUE(moves("HEADLESS-1"));
+  EXPECT_TRUE(moves("HEADLESS-2"));
+  if (GetParam() == Desktop::sway) {
+    swaymsg("create_output");
+    EXPECT_TRUE(moves("HEADLESS-3")) << "an output added while locked";
+    swaymsg("output HEADLESS-2 unplug");
+    EXPECT_TRUE(moves("HEADLESS-3")) << "an output unplugged while locked";
+  }
+  ChildProcess swaylock("/usr/bin/swaylock", {"-c", "336699"}, desktop.env());
+  ASSERT_TRUE(swaylock.waitEnd(5000)) << "swaylock took the lock";
+  EXPECT_NE(swaylock.exitCode(), 0);
+  ChildProcess second(program, {"--lock"}, desktop.env());
+  ASSERT_TRUE(second.waitEnd(5000));
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_EQ(second.errors(), "vorlixss-wayland: another program holds the session lock already, "
+                             "so --lock did not lock\n");
+
+  desktop.type("wrong");
+  desktop.press("Return");
+  // While PAM takes its time over the wrong one: the right one is refused, not queued.
+  desktop.type(password);
+  desktop.press("Return");
+  EXPECT_TRUE(ringShows(255, 115, 25, false, 1000)) << "no mark of a refused key";
+  EXPECT_TRUE(ringShows(229, 38, 38, true, 10000)) << "no failure mark";
+  EXPECT_FALSE(lock.waitEnd(1000)) << "a wrong password, or one typed while checking, unlocked";
+
+  desktop.type(password);
+  desktop.press("Return");
+  ASSERT_TRUE(lock.waitEnd(15000)) << "the password did not unlock";
+  EXPECT_EQ(lock.exitCode(), 0);
+  EXPECT_EQ(lock.errors(), "");
+}
+
+// --daemonize returns 0 once locked and leaves the lock drawing. SIGTERM and SIGKILL end it
+// without unlocking: a saver started then shows nothing, and swaylock takes the lock over,
+// refuses --lock in turn, and unlocks with the password.
+TEST_P(Locking, SignalsNeverUnlockAndSwaylockTakesOver) {
+  for (int signal : {SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(signal);
+    ChildProcess parent(program, {"--lock", "--daemonize"}, desktop.env());
+    ASSERT_TRUE(parent.waitEnd(10000)) << "it did not return";
+    ASSERT_EQ(parent.exitCode(), 0) << parent.errors();
+    ASSERT_EQ(pids().size(), 1u);
+    EXPECT_TRUE(moves("HEADLESS-2"));
+    kill(pids()[0], signal);
+    EXPECT_TRUE(noneLeft(2000));
+    ChildProcess saver(program, {"--root"}, desktop.env());
+    pause(2000);
+    EXPECT_TRUE(flat("HEADLESS-1") && flat("HEADLESS-2")) << "the session was unlocked";
+    ChildProcess swaylock("/usr/bin/swaylock", {"-c", "336699"}, desktop.env());
+    EXPECT_FALSE(swaylock.waitEnd(2000)) << "swaylock could not take over " << swaylock.errors();
+    ChildProcess refused(program, {"--lock"}, desktop.env());
+    ASSERT_TRUE(refused.waitEnd(5000)) << "it took the lock from swaylock";
+    EXPECT_EQ(refused.exitCode(), 1);
+    desktop.type(password);
+    desktop.press("Return");
+    ASSERT_TRUE(swaylock.waitEnd(15000)) << "the password did not unlock swaylock";
+    EXPECT_EQ(swaylock.exitCode(), 0);
+    kill(saver.pid(), SIGTERM);  // if it did not yield to swaylock already
+    EXPECT_TRUE(saver.waitEnd(5000));
+  }
+}
+
+// The README's line with seconds for minutes: the saver after the first idle spell (started
+// with '&', so that swayidle -w goes on), the lock after the second, which the saver yields
+// to; the password unlocks.
+TEST_P(Locking, TheIdleLineHandsTheSaverOverToTheLock) {
+  ChildProcess idle("/usr/bin/swayidle",
+                    {"-w", "timeout", "1", "vorlixss-wayland --root &", "timeout", "4",
+                     "vorlixss-wayland --lock --daemonize", "before-sleep",
+                     "vorlixss-wayland --lock --daemonize"},
+                    desktop.env());
+  EXPECT_TRUE(moves("HEADLESS-1"));
+  pid_t lock = 0;  // the lock, once it alone runs
+  for (int waited = 0; waited < 15000 && !lock; waited += 50, pause(50)) {
+    const std::vector<pid_t> running = pids();
+    std::ifstream in("/proc/" + (running.empty() ? "0" : std::to_string(running[0])) + "/cmdline");
+    const std::string line((std::istreambuf_iterator<char>(in)), {});
+    if (running.size() == 1 && line.find("--lock") != std::string::npos) lock = running[0];
+  }
+  ASSERT_NE(lock, 0) << "the lock did not take over from the saver";
+  EXPECT_TRUE(moves("HEADLESS-2"));
+  desktop.type(password);
+  desktop.press("Return");
+  kill(idle.pid(), SIGTERM);  // before its next spell starts the saver again
+  EXPECT_TRUE(idle.waitEnd(5000));
+  EXPECT_TRUE(noneLeft(15000)) << "the password did not unlock";
+}
+INSTANTIATE_TEST_SUITE_P(SwayAndLabwc, Locking, ::testing::Values(Desktop::sway, Desktop::labwc));
 
 }  // namespace

@@ -177,6 +177,14 @@ TEST(Options, TheWaylandProgramSharesTheSettingsAndRefusesX11Windows) {
               std::string("--idle takes a whole number from 1 to 86400 seconds, not \"") + bad + "\"");
   EXPECT_EQ(parse({"--idle", "60"}).error,
             "unknown option \"--idle\" (vorlixss --help lists the options)");
+  // --lock draws where --root does; --daemonize only with it, and neither with --idle.
+  const ParsedOptions lock = parse({"--lock", "--daemonize", "--count", "3"}, nullptr, wayland);
+  EXPECT_TRUE(lock.options.lock && lock.options.daemonize);
+  EXPECT_EQ(lock.options.place, DrawPlace::rootWindow);
+  EXPECT_EQ(parse({"--daemonize"}, nullptr, wayland).error,
+            "--daemonize goes with --lock (it returns once the session is locked)");
+  EXPECT_NE(parse({"--lock", "--idle", "5"}, nullptr, wayland).error, "");
+  EXPECT_NE(parse({"--lock"}).error, "");
 }
 
 // On battery auto draws fast and frames come at most 30 a second; what the user gave stands,

@@ -396,6 +396,9 @@ TEST_F(InSway, FailingStartsSayWhyInOneLineAndWestonWithoutLayerShellRunsTheSave
       {{"--root"}, sway.env({gles2}), "OpenGL ES 3"},
       {{"--count", "21"}, sway.env(), "--count"},
       {{"--window-id", "0x400008"}, sway.env(), "window-id"},
+      // sway 1.7 has no session lock: a lock never falls back to an overlay.
+      {{"--lock"}, sway.env(), "offers no session lock (ext-session-lock-v1)"},
+      {{"--lock", "--daemonize"}, sway.env(), "offers no session lock (ext-session-lock-v1)"},
   };
   for (bool closed : {false, true})
     for (const auto& c : cases) {
