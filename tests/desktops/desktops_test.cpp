@@ -362,4 +362,17 @@ TEST_P(Locking, TheIdleLineHandsTheSaverOverToTheLock) {
 }
 INSTANTIATE_TEST_SUITE_P(SwayAndLabwc, Locking, ::testing::Values(Desktop::sway, Desktop::labwc));
 
+// The administrator took the lock's PAM service away (tests/desktops/run hides it for these
+// alone): --lock says so in one line and ends with 1 before anything shows.
+class WithoutPamService : public Locking {};
+TEST_P(WithoutPamService, TheLockIsRefusedBeforeAnythingShows) {
+  ChildProcess lock(program, {"--lock"}, desktop.env());
+  ASSERT_TRUE(lock.waitEnd(5000)) << "it locked without a PAM service";
+  EXPECT_EQ(lock.exitCode(), 1);
+  EXPECT_EQ(lock.errors(), "vorlixss-wayland: PAM has no service /etc/pam.d/vorlixss-wayland (the "
+                           "package installs it), so no password could unlock a lock\n");
+  EXPECT_TRUE(flat("HEADLESS-1") && flat("HEADLESS-2"));
+}
+INSTANTIATE_TEST_SUITE_P(Sway110, WithoutPamService, ::testing::Values(Desktop::sway));
+
 }  // namespace
