@@ -25,8 +25,7 @@ constexpr GLint fieldUnit = 4;  // clear of the ghosting ring's units 0 to 3
 // One frame's rectangles at a time, shared by every renderer of the thread.
 PixelRect finishRects[cullRectCapacity];  // where the finish pass draws this frame
 PixelRect fieldRects[cullRectCapacity];   // the grid points those pixels read
-TileMask passTiles;   // the lit tiles of a pass into a frame that is not kept
-TileMask drawnTiles;  // a kept frame's: those its last pass lit and those this one lights
+TileMask passTiles;  // the lit tiles of a pass that keeps none
 
 // Grid rectangles in the window coordinates that the grid's viewport maps onto its points.
 void toGridViewport(const FieldPass& field, const ClientRect& rect, PixelRect* rects, int count) {
@@ -139,28 +138,22 @@ void startTrial(Renderer& r) {
 }
 
 // Only where colour can show: the sums at the grid points those pixels read; black, as the
-// exact pass leaves it, everywhere; then those pixels finished from the sums. A ring frame
-// (kept given) is black already outside the tiles its last pass lit: those tiles are finished
-// too, black where nothing lights them now, which spares clearing the whole frame.
-void drawFromField(Renderer& r, const Scene& s, GLuint target, TileMask& lit, bool kept) {
+// exact pass leaves it, everywhere; then those pixels finished from the sums. The tiles are
+// left in lit.
+void drawFromField(Renderer& r, const Scene& s, GLuint target, TileMask& lit) {
   const FieldPass& field = r.field;
   const ClientRect& rect = s.rect;
-  if (kept) drawnTiles = lit;
-  markLitTiles(field.bound, rect.right, rect.bottom, lit);
-  const bool cleared = !kept || !addLitTiles(drawnTiles, lit);
-  const int count = litTileRects(cleared ? lit : drawnTiles, rect.right, rect.bottom,
-                                 field.grid.spacing, finishRects, fieldRects);
+  const int count =
+      colouredRects(field.bound, rect.right, rect.bottom, lit, finishRects, fieldRects);
   toGridViewport(field, rect, fieldRects, count);
   glBindFramebuffer(GL_FRAMEBUFFER, field.framebuffer);
   glViewport(0, 0, field.grid.width, field.grid.height);
   drawPixelRects(r.quad, rect, fieldRects, count);
   glBindFramebuffer(GL_FRAMEBUFFER, target);
   glViewport(0, 0, rect.right, rect.bottom);
-  if (cleared) {
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  }
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   field.finish->enable(true);
   drawPixelRects(r.quad, rect, finishRects, count);
   r.metaballShader->enable(true);
@@ -226,7 +219,7 @@ void switchDrawQuality(Renderer& r, const Scene& s, DrawQuality quality) {
 void drawMetaballPass(Renderer& r, const Scene& s, GLuint target, TileMask* lit) {
   FieldPass& field = r.field;
   if (field.path == DrawPath::fast)
-    return drawFromField(r, s, target, lit ? *lit : passTiles, lit != nullptr);
+    return drawFromField(r, s, target, lit ? *lit : passTiles);
   if (lit) lit->tile = 0;  // every pixel drawn
   if (!field.trying) return drawFullScreenQuad(s.rect);
   // Timed to the GL's end of the pass, during the few frames of the trial only. A pixel read

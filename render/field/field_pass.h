@@ -34,8 +34,7 @@ void releaseDrawPath(Renderer& renderer);
 void switchDrawQuality(Renderer& renderer, const Scene& scene, DrawQuality quality);
 
 // The metaball pass into target, the framebuffer bound now (0: the window's), the metaball
-// program current before and after. With lit, target is a ring frame, which keeps what its
-// last pass drew and lit the tiles that pass lit; those the pass lights are left there
+// program current before and after. With lit, the tiles the pass can have lit are left there
 // (unknown when it drew every pixel).
 void drawMetaballPass(Renderer& renderer, const Scene& scene, GLuint target,
                       TileMask* lit = nullptr);
