@@ -145,9 +145,15 @@ class PrivateDesktop {
     setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
     if (!ipc_.empty()) setenv("SWAYSOCK", ipc_.c_str(), 1);
     if (!bus_.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", bus_.c_str(), 1);
-    if (ready() && kind == Desktop::labwc)
-      output("wlr-randr --output HEADLESS-1 --custom-mode 640x480 --pos 0,0 --output HEADLESS-2 "
-             "--custom-mode 480x320 --pos 640,0");
+    // labwc's headless outputs start at 1280x720, side by side in its own order: the tests draw on
+    // the sizes and places sway is given, or not at all.
+    if (ready() && kind == Desktop::labwc &&
+        std::system("wlr-randr --output HEADLESS-1 --custom-mode 640x480 --pos 0,0 --output "
+                    "HEADLESS-2 --custom-mode 480x320 --pos 640,0") != 0) {
+      std::fprintf(stderr, "wlr-randr could not lay labwc's outputs out\n");
+      stop();
+      socket_.clear();
+    }
     if (ready() && (kind == Desktop::sway || kind == Desktop::labwc)) holdDevices(true, true);
   }
   ~PrivateDesktop() {

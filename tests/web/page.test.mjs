@@ -7,7 +7,7 @@ import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { call, composedShader, engine, expectMovingColour, framesPast, launch, noticeOf, openPage, pageDir,
-  pageFileUrl, preloadedPage, problemsOf, serve } from './support.mjs';
+  pageFileUrl, preloadedPage, problemsOf, resize, serve } from './support.mjs';
 
 // What the page's files may weigh together; the release zip carries the same files.
 const pageBudget = 200 * 1024;
@@ -21,7 +21,7 @@ describe(`the page in ${engine}`, () => {
     for (const [where, base] of [['file://', pageFileUrl], ['http://', server.url]]) {
       const page = await openPage(browser, base);
       await expectMovingColour(assert, page, `${where} defaults`);
-      await page.setViewport({ width: 560, height: 260, deviceScaleFactor: 1 });
+      await resize(page, 560, 260);
       await framesPast(page, 3);
       const size = await page.evaluate(() => {
         const c = document.getElementById('canvas');

@@ -310,10 +310,19 @@ export async function openPage(browser, url, { width = 480, height = 360, waitFr
     // WebKit opens at a size of its own; the page's first frames must see the asked one.
     await page.goto('about:blank');
   }
-  await page.setViewport({ width, height, deviceScaleFactor: 1 });
+  await resize(page, width, height);
   await page.goto(url, { waitUntil: 'load' });
   if (waitFrames > 0) await framesPast(page, waitFrames);
   return page;
+}
+
+// Gives the page width x height CSS pixels. Beside the viewport, puppeteer asks for a screen
+// orientation, a command Firefox ESR 140 (Debian 12's before its security updates) does not
+// know; the viewport is set all the same.
+export async function resize(page, width, height) {
+  await page.setViewport({ width, height, deviceScaleFactor: 1 }).catch((error) => {
+    if (!/unknown command emulation\.setScreenOrientationOverride/.test(error.message)) throw error;
+  });
 }
 
 // Waits until the page's loop has drawn count more frames than now; gives up at once when
