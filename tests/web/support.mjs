@@ -63,6 +63,9 @@ export async function launch({ withoutWebgl2 = false, engine: name = engine, pro
           // release build allows only with MOZ_REMOTE_SETTINGS_DEVTOOLS=1 in its environment),
           // the proxy's record of outside requests holds only the page's.
           'services.settings.server': 'data:,#remote-settings-dummy/v1',
+          // Firefox ESR 140 (Debian 12's before its security updates) also looks for a captive
+          // portal, which puppeteer's preferences leave on there.
+          'network.captive-portal-service.enabled': false,
           // NOTE: Firefox has a switch for WebGL 2 alone, as Chromium has.
           ...(withoutWebgl2 ? { 'webgl.enable-webgl2': false } : {}),
           ...(proxy ? proxyPrefs(proxy) : {}),
