@@ -161,7 +161,7 @@ TEST_F(InSway, AKeyboardOrAMouseOnTheSeatBeforeItStartsEndsIt) {
   } cases[] = {{true, false, "key"}, {false, true, "travel"}, {false, true, "button"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.way);
-    sway.holdDevices(c.keyboard, c.pointer);
+    ASSERT_TRUE(sway.holdDevices(c.keyboard, c.pointer)) << "the seat did not show the devices";
     auto saver = start({"--root"});
     waitPicture("-o HEADLESS-1");
     waitPicture("-o HEADLESS-2");

@@ -154,7 +154,11 @@ class PrivateDesktop {
       stop();
       socket_.clear();
     }
-    if (ready() && (kind == Desktop::sway || kind == Desktop::labwc)) holdDevices(true, true);
+    if (ready() && (kind == Desktop::sway || kind == Desktop::labwc) && !holdDevices(true, true)) {
+      std::fprintf(stderr, "the seat did not show the tests' keyboard and mouse\n");
+      stop();
+      socket_.clear();
+    }
   }
   ~PrivateDesktop() {
     stop();
@@ -165,7 +169,8 @@ class PrivateDesktop {
   }
   void stop() {
     if (!desktop_) return;
-    holdDevices(false, false);
+    keyboard_.reset();  // labwc's seat keeps telling of them: no wait for it to forget
+    pointer_.reset();
     kill(SIGTERM);
     desktop_->waitEnd(5000);
     desktop_.reset();
@@ -187,8 +192,8 @@ class PrivateDesktop {
   bool ready() const { return !socket_.empty() && (kind_ != Desktop::sway || !ipc_.empty()); }
   // The seat's lasting devices from now on, each there until the next call: a keyboard (the
   // tests' own, which types what press and type say) and a mouse (the tests' pointer, waiting;
-  // moves come from a second one, useMouse).
-  void holdDevices(bool keyboard, bool pointer) {
+  // moves come from a second one, useMouse). False when the seat did not come to show them.
+  bool holdDevices(bool keyboard, bool pointer) {
     keyboard_.reset();
     pointer_.reset();
     if (keyboard)
@@ -211,8 +216,9 @@ class PrivateDesktop {
       }
       if ((seat.find(keyboardWord) != std::string::npos) == keyboard &&
           (seat.find(pointerWord) != std::string::npos) == pointer)
-        return;
+        return true;
     }
+    return false;
   }
   // A key pressed and released (an XKB name: a, Escape, Return), by the lasting keyboard or,
   // without one, by a wtype whose keyboard comes and goes with the key.
