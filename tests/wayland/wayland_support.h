@@ -149,16 +149,10 @@ class PrivateDesktop {
     // the sizes and places sway is given, or not at all.
     if (ready() && kind == Desktop::labwc &&
         std::system("wlr-randr --output HEADLESS-1 --custom-mode 640x480 --pos 0,0 --output "
-                    "HEADLESS-2 --custom-mode 480x320 --pos 640,0") != 0) {
-      std::fprintf(stderr, "wlr-randr could not lay labwc's outputs out\n");
-      stop();
-      socket_.clear();
-    }
-    if (ready() && (kind == Desktop::sway || kind == Desktop::labwc) && !holdDevices(true, true)) {
-      std::fprintf(stderr, "the seat did not show the tests' keyboard and mouse\n");
-      stop();
-      socket_.clear();
-    }
+                    "HEADLESS-2 --custom-mode 480x320 --pos 640,0") != 0)
+      giveUp("wlr-randr could not lay labwc's outputs out");
+    if (ready() && (kind == Desktop::sway || kind == Desktop::labwc) && !holdDevices(true, true))
+      giveUp("the seat did not show the tests' keyboard and mouse");
   }
   ~PrivateDesktop() {
     stop();
@@ -247,6 +241,13 @@ class PrivateDesktop {
   }
 
  private:
+  // A desktop not set up as the tests expect is no desktop: ended, and not ready, with why.
+  void giveUp(const char* why) {
+    std::fprintf(stderr, "%s\n", why);
+    stop();
+    socket_.clear();
+  }
+
   Desktop kind_;
   std::unique_ptr<ChildProcess> desktop_, bus_daemon_, session_, proxy_, keyboard_, pointer_;
   std::string folder_, socket_, ipc_, bus_;  // runtime folder, socket name, sway's IPC, the bus
