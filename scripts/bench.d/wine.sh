@@ -5,7 +5,7 @@
 
 # A Wine server on the current display (after the native runs, which it would disturb).
 start_wine() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i >/dev/null 2>&1; wineserver -w; fi
+  tests/support/wine-prefix "$WINEPREFIX" win64
   wineserver -p </dev/null >/dev/null 2>&1
 }
 bench() { tests/support/wine-run "$state" "$bench_exe" "$@"; }

@@ -72,8 +72,9 @@ TEST_F(ConfigureMode, EnterSavesWhatTheUserSetAndEndsWithOne) {
   RECT area;
   GetWindowRect(dialog, &area);
   const Screen screen = takeScreenshot();
-  CreateDirectoryA("..\\screenshots", nullptr);
-  EXPECT_TRUE(writeBitmap("..\\screenshots\\config-dialog.bmp", screen, area));
+  // Beside the build's tests folder: the end-to-end tests run in its e2e folder.
+  CreateDirectoryA("..\\..\\screenshots", nullptr);
+  EXPECT_TRUE(writeBitmap("..\\..\\screenshots\\config-dialog.bmp", screen, area));
   int dark = 0, face = 0;
   const COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
   for (LONG y = area.top; y < area.bottom && y < screen.height; ++y)
