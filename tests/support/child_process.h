@@ -80,6 +80,14 @@ class ChildProcess {
     }
     return false;
   }
+  // Waits up to milliseconds until every thread of it has begun to exit (or it has ended).
+  // NOTE: the kernel then frees its memory, which for the gigabyte of a huge software frame
+  // took up to 9 s here on a busy machine: the program's own part is over before that.
+  bool waitExiting(int milliseconds) {
+    for (int waited = 0; waited <= milliseconds; waited += 10, pause(10))
+      if (ended_ || exiting()) return true;
+    return false;
+  }
   int exitCode() const { return exitCode_; }  // -1 while running or after a signal
   pid_t pid() const { return pid_; }
   std::string errors() const {  // all it wrote to standard error
@@ -88,6 +96,26 @@ class ChildProcess {
   }
 
  private:
+  // True when no thread of it runs on: each is a zombie or flagged as exiting (PF_EXITING).
+  bool exiting() const {
+    const std::string tasks = "/proc/" + std::to_string(pid_) + "/task/";
+    const std::string list = output("ls " + tasks + " 2>/dev/null");
+    size_t start = 0, count = 0;
+    for (size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1, ++count) {
+      std::ifstream stat(tasks + list.substr(start, end - start) + "/stat");
+      const std::string line((std::istreambuf_iterator<char>(stat)), {});
+      const size_t close = line.rfind(')');
+      if (close == std::string::npos) continue;  // gone meanwhile
+      char state = 0;
+      unsigned long flags = 0;
+      // After the name: state, then ppid, pgrp, session, tty, tpgid, then the flags.
+      if (std::sscanf(line.c_str() + close + 1, " %c %*d %*d %*d %*d %*d %lu", &state, &flags) != 2)
+        continue;
+      if (state != 'Z' && !(flags & 0x4)) return false;
+    }
+    return count > 0;
+  }
+
   pid_t pid_ = -1;
   std::string errorFile_;
   int exitCode_ = -1;
