@@ -84,6 +84,10 @@ int buildScene() {
   return 0;
 }
 
+// Lost as the browser sees it, whether or not its loss event has come yet: until it comes,
+// frames, a battery change or a resize would otherwise build on a context that builds nothing.
+bool contextGone() { return contextLost || webGLContextLost(); }
+
 // Ends the scene, if one runs.
 void dropScene() {
   if (sceneReady) {
@@ -131,7 +135,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_set_quality(const char* name) {
 // running scene follows at once.
 EMSCRIPTEN_KEEPALIVE void vorlix_lighter(int lighter) {
   pageLighter = lighter != 0;
-  if (sceneReady && !contextLost) switchDrawQuality(run.renderer, run.scene, drawnQuality());
+  if (sceneReady && !contextGone()) switchDrawQuality(run.renderer, run.scene, drawnQuality());
 }
 
 // The path asked for (0 auto, 1 exact, 2 fast) and the one that draws (0 exact, 1 fast).
@@ -174,7 +178,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
   setCanvasSize(canvasSelector, width, height);
   seedRandom(run.scene.random,
              seed < 0 ? clockSeed() : static_cast<uint32_t>(std::fmod(seed, 4294967296.0)));
-  if (contextLost) {
+  if (contextGone()) {
     keepBalls = false;  // a lost context builds nothing: its return starts these settings afresh
     return 0;
   }
@@ -192,7 +196,7 @@ EMSCRIPTEN_KEEPALIVE int vorlix_start(int width, int height, double seed) {
 
 // One tick at this requestAnimationFrame time; 1 when a frame was drawn.
 EMSCRIPTEN_KEEPALIVE int vorlix_frame(double milliseconds) {
-  if (!sceneReady || contextLost || !(milliseconds >= 0)) return 0;
+  if (!sceneReady || contextGone() || !(milliseconds >= 0)) return 0;
   const uint32_t now = static_cast<uint32_t>(std::fmod(milliseconds, 4294967296.0));
   if (!runFrameTick(run.renderer, run.scene, now)) return 0;
   if (showFps) drawFpsOverlay(run.renderer, run.scene.rect, now);
@@ -204,7 +208,7 @@ EMSCRIPTEN_KEEPALIVE void vorlix_resize(int width, int height) {
   width = width < 1 ? 1 : width;
   height = height < 1 ? 1 : height;
   setCanvasSize(canvasSelector, width, height);
-  if (sceneReady && !contextLost)
+  if (sceneReady && !contextGone())
     resizeScene(run.renderer, run.scene, width, height);
   else
     run.scene.rect = {0, 0, width, height};
@@ -238,7 +242,7 @@ EMSCRIPTEN_KEEPALIVE void vorlix_context_lost() {
 // The browser gave the context back: rebuild the scene and put the kept balls in it (or
 // start afresh when a start came during the loss). 0 ok, otherwise vorlix_start's codes.
 EMSCRIPTEN_KEEPALIVE int vorlix_context_restored() {
-  if (!contextLost) return 0;
+  if (!contextLost || webGLContextLost()) return 0;  // lost again: the next return builds
   contextLost = false;
   renewWebGLContext(run.scene.rect.right, run.scene.rect.bottom);
   const int status = buildScene();

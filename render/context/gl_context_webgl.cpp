@@ -54,6 +54,8 @@ void renewWebGLContext(int width, int height) {
   setDrawingState(width, height);
 }
 
+bool webGLContextLost() { return context != 0 && emscripten_is_webgl_context_lost(context); }
+
 void releaseWebGLContext() {
   if (context == 0) return;
   emscripten_webgl_destroy_context(context);

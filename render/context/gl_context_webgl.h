@@ -14,5 +14,9 @@ void setCanvasSize(const char* canvasSelector, int width, int height);
 // is set again; every GL object is gone, and the scene's are the caller's to make again.
 void renewWebGLContext(int width, int height);
 
+// True once the browser has lost the context, which is at once, while its loss event comes
+// later. A lost context builds nothing: WebGL hands back null objects and throws on them.
+bool webGLContextLost();
+
 // Gives back the context. Safe to call twice.
 void releaseWebGLContext();

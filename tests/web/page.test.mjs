@@ -169,6 +169,13 @@ describe(`the page in ${engine}`, () => {
       const gl = document.getElementById('canvas').getContext('webgl2');
       window.loseContext = gl.getExtension('WEBGL_lose_context');
       window.loseContext.loseContext();
+      // The loss event comes later: until it does, frames, a battery change and a resize
+      // still reach the program, on a context that builds nothing.
+      const m = window.vorlixss.module;
+      m._vorlix_frame(performance.now());
+      m._vorlix_lighter(1);
+      window.dispatchEvent(new Event('resize'));
+      m._vorlix_lighter(0);
     });
     await new Promise((done) => setTimeout(done, 300));
     await page.evaluate(() => window.loseContext.restoreContext());
