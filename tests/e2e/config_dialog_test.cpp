@@ -175,7 +175,7 @@ TEST_F(ConfigureMode, ACountSavedHereIsWhatTheNextSaverRunDraws) {
   Screen first, second;
   std::string failure;
   ASSERT_TRUE(screenshotsOfSaver(first, second, failure)) << failure;
-  const PictureCounts counts = countPicture(second);
+  const PictureCounts counts = countFullerPicture(first, second);
   std::printf("one ball: %d lit, widest hue gap %.1f\n", counts.lit, counts.widestHueGap);
   EXPECT_GT(counts.lit, 500) << "no blob on the screen";
   EXPECT_LE(counts.widestHueGap, 8.0) << "more than one ball drawn";

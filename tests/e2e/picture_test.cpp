@@ -21,9 +21,7 @@ class Picture : public ::testing::Test {
     Screen first, second;
     std::string failure;
     EXPECT_TRUE(screenshotsOfSaver(first, second, failure)) << label << ": " << failure;
-    // The shot with more lit: a lone ball may be passing the floor's rows, left out, in one.
-    const PictureCounts early = countPicture(first), late = countPicture(second);
-    const PictureCounts counts = early.lit > late.lit ? early : late;
+    const PictureCounts counts = countFullerPicture(first, second);
     const int changed = changedPixels(first, second);
     std::printf("%s: %d lit, %d changed; sectors %d %d %d %d %d %d\n", label, counts.lit, changed,
                 counts.perSector[0], counts.perSector[1], counts.perSector[2],

@@ -40,6 +40,11 @@ PictureCounts countPicture(const Screen& screen) {
   return counts;
 }
 
+PictureCounts countFullerPicture(const Screen& first, const Screen& second) {
+  const PictureCounts early = countPicture(first), late = countPicture(second);
+  return early.lit > late.lit ? early : late;
+}
+
 int changedPixels(const Screen& a, const Screen& b) {
   int changed = 0;
   for (size_t i = 0; i + 3 < a.bytes.size() && i + 3 < b.bytes.size(); i += 4)

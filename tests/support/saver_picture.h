@@ -28,6 +28,10 @@ double hueOf(int r, int g, int b);
 // Lit pixels and their hues above the floor rows.
 PictureCounts countPicture(const Screen& screen);
 
+// The counts of the shot with more lit pixels: a lone ball may be passing the floor's rows,
+// left out, in one of them.
+PictureCounts countFullerPicture(const Screen& first, const Screen& second);
+
 // Pixels whose colour differs between two screenshots of the same size.
 int changedPixels(const Screen& a, const Screen& b);
 
