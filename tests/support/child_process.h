@@ -2,6 +2,7 @@
 // child process with its standard error captured, and what a picture of it shows.
 #pragma once
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -99,10 +100,14 @@ class ChildProcess {
   // True when no thread of it runs on: each is a zombie or flagged as exiting (PF_EXITING).
   bool exiting() const {
     const std::string tasks = "/proc/" + std::to_string(pid_) + "/task/";
-    const std::string list = output("ls " + tasks + " 2>/dev/null");
-    size_t start = 0, count = 0;
-    for (size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1, ++count) {
-      std::ifstream stat(tasks + list.substr(start, end - start) + "/stat");
+    DIR* folder = opendir(tasks.c_str());
+    if (!folder) return false;
+    size_t count = 0;
+    bool allExiting = true;
+    while (const dirent* task = readdir(folder)) {
+      if (task->d_name[0] == '.') continue;
+      ++count;
+      std::ifstream stat(tasks + task->d_name + "/stat");
       const std::string line((std::istreambuf_iterator<char>(stat)), {});
       const size_t close = line.rfind(')');
       if (close == std::string::npos) continue;  // gone meanwhile
@@ -111,9 +116,10 @@ class ChildProcess {
       // After the name: state, then ppid, pgrp, session, tty, tpgid, then the flags.
       if (std::sscanf(line.c_str() + close + 1, " %c %*d %*d %*d %*d %*d %lu", &state, &flags) != 2)
         continue;
-      if (state != 'Z' && !(flags & 0x4)) return false;
+      if (state != 'Z' && !(flags & 0x4)) allExiting = false;
     }
-    return count > 0;
+    closedir(folder);
+    return allExiting && count > 0;
   }
 
   pid_t pid_ = -1;
