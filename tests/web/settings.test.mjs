@@ -3,8 +3,8 @@
 // rule) and defaults.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { call, engine, expectMovingColour, launch, noticeOf, openPage, pageFileUrl, problemsOf, screenshot }
-  from './support.mjs';
+import { call, engine, expectMovingColour, framesPast, launch, noticeOf, openPage, pageFileUrl, problemsOf,
+  screenshot } from './support.mjs';
 
 describe(`settings in ${engine}`, () => {
   let browser;
@@ -106,9 +106,15 @@ describe(`settings in ${engine}`, () => {
     await page.select('#panel-quality', 'fast');
     assert.equal(await call(page, 'vorlix_get', 'count'), 20);
     assert.equal(await call(page, 'vorlix_get', 'ghosting'), 1);
-    await expectMovingColour(assert, page, 'after the panel changed it');
+    await framesPast(page, 2);
     // The panel says which path draws; the coarse field draws on this GL.
     assert.equal(await page.$eval('#panel-path', (e) => e.textContent), 'Drawn: fast');
+    // The picture is judged with the panel closed: open, it covers most of it, and its blue
+    // controls could outweigh the few blobs left beside it.
+    await page.keyboard.press('Escape');
+    assert.equal(await panelShown(), false, 'Escape did not close the panel');
+    await expectMovingColour(assert, page, 'after the panel changed it');
+    await page.keyboard.press('s');
 
     // The dialog's rule: a minimum above the maximum is refused with its words.
     await slide('min-radius', 150);
